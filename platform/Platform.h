@@ -8,6 +8,7 @@ class CVolumes;
 class IMessageLoop;
 class CWindowTable;
 class ISystemServices;
+class IModalService;
 
 class CPlatform {
 public:
@@ -16,6 +17,7 @@ public:
     IMessageLoop* loop = nullptr;
     CWindowTable* windows = nullptr;
     ISystemServices* system = nullptr;
+    IModalService* modal = nullptr;
 
     // The services in force on this process.
     static CPlatform& Current();

@@ -1,0 +1,33 @@
+#pragma once
+// The operating system of the product on Linux: it reports itself as a current NT system (so the
+// program's version check accepts it), keeps named mutexes as lock files shared by all users, and
+// opens folders in the desktop's file manager.
+
+#include "platform/system/SystemServices.h"
+
+#include <QString>
+#include <map>
+#include <memory>
+
+class QLockFile;
+
+class CHostSystemServices : public ISystemServices {
+public:
+    // `lockDir` holds the lock files; empty means the system's temporary folder.
+    explicit CHostSystemServices(QString lockDir = {});
+    ~CHostSystemServices() override;
+
+    BOOL GetVersionEx(OSVERSIONINFOEX* info) override;
+    HANDLE CreateMutex(const QString& name) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    std::intptr_t ShellOpen(const QString& winPath) override;
+    void SetWaitCursor(bool wait) override;
+
+    // Where a mutex's lock file lives (for tests and for a second instance looking for the first).
+    QString LockPathOf(const QString& name) const;
+
+private:
+    QString m_lockDir;
+    std::map<std::uintptr_t, std::unique_ptr<QLockFile>> m_locks; // null entry: mutex seen as held elsewhere
+    std::uintptr_t m_nextHandle = 0x100;
+};
