@@ -1,1 +1,136 @@
-int main() { return 0; }
+// Ollivane: composes the platform backends, the media engine and the windows into the program.
+//
+//   ollivane                 run on this machine's drives, registry hives and windows
+//   ollivane --demo          run on the demo sandbox (created when missing)
+//   ollivane --sandbox DIR   run on the sandbox in DIR (created with the demo layout when missing)
+//   --screenshot FILE        save the main window as PNG once it is shown
+//   --exit                   end after the screenshot (or at once when there is none)
+
+#include "controller/QuendaDlg.h"
+#include "platform/Platform.h"
+#include "platform/files/Volumes.h"
+#include "platform/messages/QtMessageLoop.h"
+#include "platform/registry/Registry.h"
+#include "platform/sandbox/Sandbox.h"
+#include "platform/system/HostSystemServices.h"
+#include "platform/system/SimSystemServices.h"
+#include "platform/windows/WindowTable.h"
+#include "ui/window/Fonts.h"
+#include "ui/window/QtModalService.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+bool HasDisplay() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+bool HasFlag(int argc, char** argv, const char* flag) {
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], flag) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void SaveScreenshot(QWidget* window, const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (window->grab().save(path, "PNG")) {
+        std::fprintf(stdout, "screenshot: %s\n", qPrintable(QFileInfo(path).absoluteFilePath()));
+    } else {
+        std::fprintf(stderr, "ollivane: cannot save the screenshot to %s\n", qPrintable(path));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Without a display the program still runs, offscreen, so the demo works on any machine.
+    if (!HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ollivane"));
+    QApplication::setOrganizationName(QStringLiteral("Ollivane"));
+    InstallFontSubstitutes();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Copies the tracks of a music CD onto an SD card."));
+    parser.addHelpOption();
+    const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("Run on the demo sandbox."));
+    const QCommandLineOption sandboxDir(QStringLiteral("sandbox"),
+                                        QStringLiteral("Run on the sandbox in DIR."), QStringLiteral("DIR"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save the main window as PNG once it is shown."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption exitAfter(QStringLiteral("exit"), QStringLiteral("End after the screenshot."));
+    parser.addOptions({demo, sandboxDir, screenshot, exitAfter});
+    parser.process(app);
+    (void)HasFlag; // kept for pre-QApplication checks
+
+    CWindowTable windows;
+    CQtMessageLoop loop;
+    CQtModalService modal;
+    CPlatform services;
+    services.windows = &windows;
+    services.loop = &loop;
+    services.modal = &modal;
+
+    std::unique_ptr<CSandbox> sandbox;
+    std::unique_ptr<CRegistry> hostRegistry;
+    std::unique_ptr<CVolumes> hostVolumes;
+    CSimSystemServices simSystem;
+    CHostSystemServices hostSystem;
+
+    if (parser.isSet(demo) || parser.isSet(sandboxDir)) {
+        const QString dir = parser.isSet(sandboxDir) ? parser.value(sandboxDir) : CSandbox::DefaultDir();
+        QString error;
+        if (!CSandbox::CreateDefault(dir, &error)) {
+            std::fprintf(stderr, "ollivane: %s\n", qPrintable(error));
+            return 2;
+        }
+        sandbox = std::make_unique<CSandbox>(dir);
+        if (!sandbox->Open(&error)) {
+            std::fprintf(stderr, "ollivane: %s\n", qPrintable(error));
+            return 2;
+        }
+        std::fprintf(stdout, "sandbox: %s\n", qPrintable(QDir(dir).absolutePath()));
+        services.registry = &sandbox->Registry();
+        services.volumes = &sandbox->Volumes();
+        services.system = &simSystem;
+    } else {
+        hostRegistry = CRegistry::CreateHost();
+        hostVolumes = std::make_unique<CVolumes>();
+        hostVolumes->LoadHost();
+        services.registry = hostRegistry.get();
+        services.volumes = hostVolumes.get();
+        services.system = &hostSystem;
+    }
+    CPlatformScope scope(services);
+
+    CQuendaDlg dialog;
+    if (parser.isSet(screenshot) || parser.isSet(exitAfter)) {
+        const QString file = parser.value(screenshot);
+        const bool quit = parser.isSet(exitAfter);
+        // Give the window a moment to lay itself out and paint before it is grabbed.
+        QTimer::singleShot(500, &dialog, [&dialog, file, quit] {
+            if (!file.isEmpty()) {
+                SaveScreenshot(&dialog, file);
+            }
+            if (quit) {
+                dialog.done(0);
+            }
+        });
+    }
+    dialog.exec();
+    return 0;
+}

@@ -175,3 +175,28 @@ inline constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 
 inline constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
     return static_cast<WPARAM>(lo) | (static_cast<WPARAM>(hi) << 16);
 }
+
+// Volumes and files
+inline constexpr LONG ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr LONG ERROR_DIRECTORY = 267;
+inline constexpr int CSIDL_FLAG_CREATE = 0x8000;
+inline constexpr DWORD FILE_CASE_SENSITIVE_SEARCH = 0x00000001;
+inline constexpr DWORD FILE_CASE_PRESERVED_NAMES = 0x00000002;
+inline constexpr DWORD FILE_UNICODE_ON_DISK = 0x00000004;
+inline constexpr DWORD FILE_READ_ONLY_VOLUME = 0x00080000;
+
+// Registry: an operation on a handle whose key has been deleted
+inline constexpr LONG ERROR_KEY_DELETED = 1018;
+
+// COM and automation results
+inline constexpr HRESULT E_PENDING = static_cast<HRESULT>(0x8000000Au);
+inline constexpr HRESULT DISP_E_PARAMNOTFOUND = static_cast<HRESULT>(0x80020004u);
+inline constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
+inline constexpr HRESULT DISP_E_NONAMEDARGS = static_cast<HRESULT>(0x80020007u);
+inline constexpr HRESULT DISP_E_BADVARTYPE = static_cast<HRESULT>(0x80020008u);
+
+// Window styles
+inline constexpr DWORD WS_CHILD = 0x40000000u;
+inline constexpr DWORD WS_VISIBLE = 0x10000000u;
+inline constexpr DWORD WS_CLIPCHILDREN = 0x02000000u;
+inline constexpr DWORD WS_EX_TOPMOST = 0x00000008u;

@@ -1,0 +1,21 @@
+#pragma once
+// The host side of a file copy: the data goes to a temporary file beside the target, is flushed
+// to the medium, and only then takes the target's name. A copy that fails, for want of room or
+// for any other reason, leaves no partial file behind and an existing target untouched.
+
+#include "platform/win/WinTypes.h"
+
+#include <QString>
+
+class CFileCopy {
+public:
+    // Host paths, already checked by the volume table. Returns a Win32 error: ERROR_DISK_FULL when
+    // the medium runs out of room, ERROR_FILE_EXISTS when the target exists and replace is false.
+    static LONG Copy(const QString& sourceHost, const QString& targetHost, bool replace);
+    // Renames on one file system; without replace an existing target is kept (ERROR_ALREADY_EXISTS).
+    static LONG Rename(const QString& sourceHost, const QString& targetHost, bool replace);
+    // Flushes a folder's entries (a rename or a new name) to the medium.
+    static void SyncFolder(const QString& hostFolder);
+    // The temporary files of copies in progress, which listings leave out.
+    static bool IsTemporaryName(const QString& name);
+};

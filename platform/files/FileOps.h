@@ -1,0 +1,25 @@
+#pragma once
+// The Win32 file calls the program makes, on Windows paths through the volume table
+// (CPlatform::Current().volumes). Each sets the thread's last error the way Windows does.
+// Safe to call from the SD copy worker while the UI thread uses them too.
+
+#include "platform/win/WinTypes.h"
+
+#include <QString>
+
+// Writes through: returns only once the data is on the medium. A copy that does not fit the
+// target drive fails with ERROR_DISK_FULL and leaves no partial file; with failIfExists an
+// existing target fails with ERROR_FILE_EXISTS.
+BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists);
+// Within one drive a rename; across drives only with MOVEFILE_COPY_ALLOWED (copy, then delete the
+// source), else ERROR_NOT_SAME_DEVICE. Without MOVEFILE_REPLACE_EXISTING an existing target fails
+// with ERROR_ALREADY_EXISTS. Folders move within their drive only.
+BOOL MoveFileEx(const QString& source, const QString& target, DWORD flags);
+BOOL DeleteFile(const QString& path);
+// ERROR_ALREADY_EXISTS when the name is taken, ERROR_PATH_NOT_FOUND when the parent is missing.
+BOOL CreateDirectory(const QString& path, void* security);
+// ERROR_DIR_NOT_EMPTY when anything is left inside.
+BOOL RemoveDirectory(const QString& path);
+BOOL PathFileExists(const QString& path);
+// INVALID_FILE_ATTRIBUTES on failure.
+DWORD GetFileAttributes(const QString& path);
