@@ -33,15 +33,6 @@ bool HasDisplay() {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-bool HasFlag(int argc, char** argv, const char* flag) {
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], flag) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void SaveScreenshot(QWidget* window, const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (window->grab().save(path, "PNG")) {
@@ -75,7 +66,6 @@ int main(int argc, char** argv) {
     const QCommandLineOption exitAfter(QStringLiteral("exit"), QStringLiteral("End after the screenshot."));
     parser.addOptions({demo, sandboxDir, screenshot, exitAfter});
     parser.process(app);
-    (void)HasFlag; // kept for pre-QApplication checks
 
     CWindowTable windows;
     CQtMessageLoop loop;
@@ -127,6 +117,7 @@ int main(int argc, char** argv) {
                 SaveScreenshot(&dialog, file);
             }
             if (quit) {
+                std::fprintf(stdout, "main window: %s\n", qPrintable(dialog.windowTitle()));
                 dialog.done(0);
             }
         });

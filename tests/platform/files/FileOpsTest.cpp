@@ -4,7 +4,7 @@
 #include "platform/files/FileOps.h"
 #include "platform/files/Volumes.h"
 #include "platform/win/LastError.h"
-#include "tests/platform/files/Sandbox.h"
+#include "tests/platform/files/TestSandbox.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,7 +19,7 @@
 #include <sys/resource.h>
 
 TEST(FileOps, CopyWritesTheWholeFileAndKeepsItsTime) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     sandbox.Volumes().SetCapacity(QLatin1Char('E'), std::nullopt);
     // Larger than the copy buffer, with a pattern that shows a shifted or repeated block.
@@ -27,7 +27,7 @@ TEST(FileOps, CopyWritesTheWholeFileAndKeepsItsTime) {
     for (int i = 0; i < 2600000; ++i)
         data.append(char((i * 7 + i / 4096) & 0xFF));
     const QString source = sandbox.Host(QString::fromUtf8("drives/C/Music/歌手/アルバム/01 曲.mp3"));
-    CSandbox::WriteFile(source, data);
+    CTestSandbox::WriteFile(source, data);
     const QDateTime stamp = QDateTime::fromSecsSinceEpoch(1200000000);
     {
         QFile file(source);
@@ -40,7 +40,7 @@ TEST(FileOps, CopyWritesTheWholeFileAndKeepsItsTime) {
                          QString::fromUtf8("E:\\音声データ\\アルバム\\01 曲.mp3"), FALSE));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
     const QString target = sandbox.Host(QString::fromUtf8("drives/E/音声データ/アルバム/01 曲.mp3"));
-    EXPECT_EQ(CSandbox::ReadFile(target), data);
+    EXPECT_EQ(CTestSandbox::ReadFile(target), data);
     EXPECT_EQ(QFileInfo(target).lastModified(), stamp);
     EXPECT_EQ(sandbox.Tree(QStringLiteral("drives/E")),
               (QStringList{QString::fromUtf8("音声データ"), QString::fromUtf8("音声データ/アルバム"),
@@ -52,13 +52,13 @@ TEST(FileOps, CopyWritesTheWholeFileAndKeepsItsTime) {
 }
 
 TEST(FileOps, CopyOntoAFullCardFailsWithDiskFullAndLeavesNothing) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     ASSERT_TRUE(sandbox.Volumes().SetCapacity(QLatin1Char('E'), 16 * 4096)); // 16 clusters
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/big.mp3")), QByteArray(15 * 4096 + 1, 'b'));
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/fits.mp3")), QByteArray(14 * 4096, 'f'));
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/one.mp3")), QByteArray(1, 'o'));
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/small.mp3")), QByteArray(4096, 's'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/big.mp3")), QByteArray(15 * 4096 + 1, 'b'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/fits.mp3")), QByteArray(14 * 4096, 'f'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/one.mp3")), QByteArray(1, 'o'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/small.mp3")), QByteArray(4096, 's'));
     ASSERT_TRUE(CreateDirectory(QStringLiteral("E:\\album"), nullptr)); // takes one cluster
 
     // 15 clusters left; 15 clusters and a byte need 16.
@@ -79,7 +79,7 @@ TEST(FileOps, CopyOntoAFullCardFailsWithDiskFullAndLeavesNothing) {
     EXPECT_TRUE(CopyFile(QStringLiteral("C:\\small.mp3"), QStringLiteral("E:\\album\\one.mp3"), FALSE));
     EXPECT_FALSE(CopyFile(QStringLiteral("C:\\big.mp3"), QStringLiteral("E:\\album\\one.mp3"), FALSE));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
-    EXPECT_EQ(CSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/album/one.mp3"))),
+    EXPECT_EQ(CTestSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/album/one.mp3"))),
               QByteArray(4096, 's'));
     EXPECT_EQ(sandbox.Tree(QStringLiteral("drives/E")),
               (QStringList{QStringLiteral("album"), QStringLiteral("album/fits.mp3"),
@@ -87,11 +87,11 @@ TEST(FileOps, CopyOntoAFullCardFailsWithDiskFullAndLeavesNothing) {
 }
 
 TEST(FileOps, HostRefusingTheWritesMidwayLeavesNoPartialFile) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     sandbox.Volumes().SetCapacity(QLatin1Char('E'), std::nullopt); // no quota: only the host decides
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/long.mp3")), QByteArray(3 * 1048576, 'l'));
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/long.mp3")), "earlier copy");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/long.mp3")), QByteArray(3 * 1048576, 'l'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/long.mp3")), "earlier copy");
 
     // A file-size limit makes the host fail the write after the first megabyte, as a card
     // that runs out of room does.
@@ -109,16 +109,16 @@ TEST(FileOps, HostRefusingTheWritesMidwayLeavesNoPartialFile) {
     EXPECT_FALSE(copied);
     EXPECT_EQ(error, DWORD(ERROR_DISK_FULL));
     EXPECT_EQ(sandbox.Tree(QStringLiteral("drives/E")), QStringList{QStringLiteral("long.mp3")});
-    EXPECT_EQ(CSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/long.mp3"))),
+    EXPECT_EQ(CTestSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/long.mp3"))),
               QByteArray("earlier copy"));
 }
 
 TEST(FileOps, ErrorCodesOfTheFileCalls) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/a.mp3")), "new");
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3")), "old");
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/file")), "f");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/a.mp3")), "new");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3")), "old");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/file")), "f");
 
     struct Case {
         const char* what;
@@ -159,7 +159,7 @@ TEST(FileOps, ErrorCodesOfTheFileCalls) {
         EXPECT_EQ(GetLastError(), DWORD(c.error)) << c.what;
     }
     // None of the failures changed a thing.
-    EXPECT_EQ(CSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3"))), QByteArray("old"));
+    EXPECT_EQ(CTestSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3"))), QByteArray("old"));
     EXPECT_EQ(sandbox.Tree(QStringLiteral("drives/E")),
               (QStringList{QStringLiteral("dir"), QStringLiteral("dir/a.mp3"), QStringLiteral("file")}));
     EXPECT_EQ(GetFileAttributes(QStringLiteral("E:\\no\\none")), INVALID_FILE_ATTRIBUTES);
@@ -167,7 +167,7 @@ TEST(FileOps, ErrorCodesOfTheFileCalls) {
 
     // And the successful forms.
     EXPECT_TRUE(CopyFile(QStringLiteral("C:\\a.mp3"), QStringLiteral("E:\\dir\\a.mp3"), FALSE));
-    EXPECT_EQ(CSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3"))), QByteArray("new"));
+    EXPECT_EQ(CTestSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3"))), QByteArray("new"));
     EXPECT_TRUE(DeleteFile(QStringLiteral("E:\\dir\\a.mp3")));
     EXPECT_TRUE(RemoveDirectory(QStringLiteral("E:\\dir")));
     EXPECT_TRUE(PathFileExists(QStringLiteral("E:\\file")));
@@ -175,7 +175,7 @@ TEST(FileOps, ErrorCodesOfTheFileCalls) {
 }
 
 TEST(FileOps, MoveWithinAndAcrossDrives) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     const auto c = [&](const char* relative) {
         return sandbox.Host(QStringLiteral("drives/C/") + QString::fromUtf8(relative));
@@ -183,28 +183,28 @@ TEST(FileOps, MoveWithinAndAcrossDrives) {
     const auto e = [&](const char* relative) {
         return sandbox.Host(QStringLiteral("drives/E/") + QString::fromUtf8(relative));
     };
-    CSandbox::WriteFile(c("Music/A/B/01.wma"), "rip");
-    CSandbox::WriteFile(c("Documents/Orlen/02.wma"), "set aside");
-    CSandbox::WriteFile(c("Music/A/B/02.wma"), "taken");
+    CTestSandbox::WriteFile(c("Music/A/B/01.wma"), "rip");
+    CTestSandbox::WriteFile(c("Documents/Orlen/02.wma"), "set aside");
+    CTestSandbox::WriteFile(c("Music/A/B/02.wma"), "taken");
 
     // Same drive: a rename, flags or not.
     ASSERT_TRUE(MoveFileEx(QStringLiteral("C:\\Music\\A\\B\\01.wma"),
                            QStringLiteral("C:\\Documents\\Orlen\\01.wma"), 0));
     EXPECT_FALSE(QFileInfo::exists(c("Music/A/B/01.wma")));
-    EXPECT_EQ(CSandbox::ReadFile(c("Documents/Orlen/01.wma")), QByteArray("rip"));
+    EXPECT_EQ(CTestSandbox::ReadFile(c("Documents/Orlen/01.wma")), QByteArray("rip"));
 
     // An existing target is kept without MOVEFILE_REPLACE_EXISTING, on one drive and across two.
     EXPECT_FALSE(MoveFileEx(QStringLiteral("C:\\Documents\\Orlen\\02.wma"),
                             QStringLiteral("C:\\Music\\A\\B\\02.wma"),
                             MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(CSandbox::ReadFile(c("Music/A/B/02.wma")), QByteArray("taken"));
-    EXPECT_EQ(CSandbox::ReadFile(c("Documents/Orlen/02.wma")), QByteArray("set aside"));
-    CSandbox::WriteFile(e("02.wma"), "card");
+    EXPECT_EQ(CTestSandbox::ReadFile(c("Music/A/B/02.wma")), QByteArray("taken"));
+    EXPECT_EQ(CTestSandbox::ReadFile(c("Documents/Orlen/02.wma")), QByteArray("set aside"));
+    CTestSandbox::WriteFile(e("02.wma"), "card");
     EXPECT_FALSE(MoveFileEx(QStringLiteral("C:\\Documents\\Orlen\\02.wma"), QStringLiteral("E:\\02.wma"),
                             MOVEFILE_COPY_ALLOWED));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(CSandbox::ReadFile(e("02.wma")), QByteArray("card"));
+    EXPECT_EQ(CTestSandbox::ReadFile(e("02.wma")), QByteArray("card"));
 
     // Across drives only with MOVEFILE_COPY_ALLOWED.
     EXPECT_FALSE(MoveFileEx(QStringLiteral("C:\\Documents\\Orlen\\01.wma"), QStringLiteral("E:\\01.wma"), 0));
@@ -214,20 +214,20 @@ TEST(FileOps, MoveWithinAndAcrossDrives) {
     ASSERT_TRUE(MoveFileEx(QStringLiteral("C:\\Documents\\Orlen\\01.wma"), QStringLiteral("E:\\01.wma"),
                            MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH));
     EXPECT_FALSE(QFileInfo::exists(c("Documents/Orlen/01.wma")));
-    EXPECT_EQ(CSandbox::ReadFile(e("01.wma")), QByteArray("rip"));
+    EXPECT_EQ(CTestSandbox::ReadFile(e("01.wma")), QByteArray("rip"));
 
     // MOVEFILE_REPLACE_EXISTING replaces, on one drive and across two.
     ASSERT_TRUE(MoveFileEx(QStringLiteral("C:\\Documents\\Orlen\\02.wma"), QStringLiteral("E:\\02.wma"),
                            MOVEFILE_COPY_ALLOWED | MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(CSandbox::ReadFile(e("02.wma")), QByteArray("set aside"));
+    EXPECT_EQ(CTestSandbox::ReadFile(e("02.wma")), QByteArray("set aside"));
     EXPECT_FALSE(QFileInfo::exists(c("Documents/Orlen/02.wma")));
     ASSERT_TRUE(
         MoveFileEx(QStringLiteral("E:\\01.wma"), QStringLiteral("E:\\02.wma"), MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(CSandbox::ReadFile(e("02.wma")), QByteArray("rip"));
+    EXPECT_EQ(CTestSandbox::ReadFile(e("02.wma")), QByteArray("rip"));
     EXPECT_FALSE(QFileInfo::exists(e("01.wma")));
 
     // A move onto a full card fails like the copy and leaves the source where it was.
-    CSandbox::WriteFile(c("big.wma"), QByteArray(2 * 1048576, 'x'));
+    CTestSandbox::WriteFile(c("big.wma"), QByteArray(2 * 1048576, 'x'));
     EXPECT_FALSE(
         MoveFileEx(QStringLiteral("C:\\big.wma"), QStringLiteral("E:\\big.wma"), MOVEFILE_COPY_ALLOWED));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
@@ -244,12 +244,12 @@ TEST(FileOps, MoveWithinAndAcrossDrives) {
 }
 
 TEST(FileOps, WorkerThreadCopiesWhileTheTableChanges) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     sandbox.Volumes().SetCapacity(QLatin1Char('E'), std::nullopt);
     for (int i = 0; i < 20; ++i)
-        CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/t%1.mp3").arg(i)),
-                            QByteArray(20000 + i, char('a' + i)));
+        CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/t%1.mp3").arg(i)),
+                                QByteArray(20000 + i, char('a' + i)));
     ASSERT_TRUE(CreateDirectory(QStringLiteral("E:\\album"), nullptr));
 
     std::atomic<int> failures{0};
@@ -275,6 +275,6 @@ TEST(FileOps, WorkerThreadCopiesWhileTheTableChanges) {
     worker.join();
     EXPECT_EQ(failures.load(), 0);
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(CSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/album/t%1.mp3").arg(i))),
+        EXPECT_EQ(CTestSandbox::ReadFile(sandbox.Host(QStringLiteral("drives/E/album/t%1.mp3").arg(i))),
                   QByteArray(20000 + i, char('a' + i)));
 }

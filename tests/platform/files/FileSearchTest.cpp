@@ -4,7 +4,7 @@
 #include "platform/files/FileSearch.h"
 #include "platform/files/FileOps.h"
 #include "platform/win/LastError.h"
-#include "tests/platform/files/Sandbox.h"
+#include "tests/platform/files/TestSandbox.h"
 
 #include <QDir>
 
@@ -43,13 +43,13 @@ QStringList Names(const char* pattern) {
 } // namespace
 
 TEST(FileSearch, ListsDotsFirstThenSortedEntries) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     const QString dir = sandbox.Host(QString::fromUtf8("drives/E/音声データ"));
-    CSandbox::WriteFile(dir + QStringLiteral("/b.mp3"), QByteArray(5000, 'b'));
-    CSandbox::WriteFile(dir + QStringLiteral("/A.wma"), "a");
-    CSandbox::WriteFile(dir + QString::fromUtf8("/曲.txt"), "t");
-    CSandbox::WriteFile(dir + QStringLiteral("/.~ollivane-1234"), "a copy in progress");
+    CTestSandbox::WriteFile(dir + QStringLiteral("/b.mp3"), QByteArray(5000, 'b'));
+    CTestSandbox::WriteFile(dir + QStringLiteral("/A.wma"), "a");
+    CTestSandbox::WriteFile(dir + QString::fromUtf8("/曲.txt"), "t");
+    CTestSandbox::WriteFile(dir + QStringLiteral("/.~ollivane-1234"), "a copy in progress");
     QDir().mkpath(dir + QStringLiteral("/sub"));
 
     const QList<WIN32_FIND_DATA> all = Search(QString::fromUtf8("E:\\音声データ\\*.*"));
@@ -103,9 +103,9 @@ TEST(FileSearch, WildcardRules) {
 }
 
 TEST(FileSearch, ErrorCodes) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3")), "a");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/dir/a.mp3")), "a");
     struct Case {
         const char* pattern;
         LONG error;
@@ -144,10 +144,10 @@ TEST(FileSearch, ErrorCodes) {
 }
 
 TEST(FileSearch, DeletingWhileWalkingIsSafe) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "Folder.jpg"})
-        CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/album/") + QLatin1String(name)), "x");
+        CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/album/") + QLatin1String(name)), "x");
     WIN32_FIND_DATA data;
     HANDLE handle = FindFirstFile(QStringLiteral("C:\\album\\*.*"), &data);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
@@ -164,10 +164,10 @@ TEST(FileSearch, DeletingWhileWalkingIsSafe) {
 }
 
 TEST(FileSearch, AudioDiscRootComesFromTheLister) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     CVolumes& volumes = sandbox.Volumes();
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/D/VIDEO_TS/VTS_01_0.VOB")), "v");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/D/VIDEO_TS/VTS_01_0.VOB")), "v");
 
     // No lister: the drive's folder is the disc.
     EXPECT_EQ(Names("D:\\*.*"), QStringList{QStringLiteral("VIDEO_TS")});

@@ -3,7 +3,7 @@
 
 #include "platform/files/KnownFolders.h"
 #include "platform/files/Volumes.h"
-#include "tests/platform/files/Sandbox.h"
+#include "tests/platform/files/TestSandbox.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 TEST(KnownFolders, SandboxFoldersAreMadeOnlyWhenAsked) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     QString path = QStringLiteral("unchanged");
     // Missing and not asked to create: the caller retries with the create flag.
@@ -29,7 +29,7 @@ TEST(KnownFolders, SandboxFoldersAreMadeOnlyWhenAsked) {
     EXPECT_EQ(SHGetFolderPath(nullptr, 0x0026 /* program files */, nullptr, 0, &path), E_INVALIDARG);
 
     // The user name defaults when sandbox.ini names none.
-    CSandbox unnamed(QStringLiteral("[drive_C]\ntype=fixed\n"));
+    CTestSandbox unnamed(QStringLiteral("[drive_C]\ntype=fixed\n"));
     ASSERT_TRUE(unnamed.Loaded());
     EXPECT_EQ(SHGetFolderPath(nullptr, CSIDL_MYMUSIC | CSIDL_FLAG_CREATE, nullptr, 0, &path), S_OK);
     EXPECT_EQ(path, QStringLiteral("C:\\Users\\user\\Music"));
@@ -41,7 +41,7 @@ TEST(KnownFolders, HostFoldersAreNamedOnTheHomeDrive) {
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", QFile::encodeName(home.Path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.File(QStringLiteral(".config"))));
-    CSandbox::WriteFile(
+    CTestSandbox::WriteFile(
         home.File(QStringLiteral(".config/user-dirs.dirs")),
         QString::fromUtf8("XDG_DOCUMENTS_DIR=\"$HOME/文書\"\nXDG_MUSIC_DIR=\"$HOME/音楽\"\n").toUtf8());
 

@@ -6,7 +6,7 @@
 #include "platform/files/Volumes.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/LastError.h"
-#include "tests/platform/files/Sandbox.h"
+#include "tests/platform/files/TestSandbox.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +57,7 @@ TEST(WinPath, ParsesAndResolvesDots) {
 }
 
 TEST(Volumes, ToHostPathMapsIntoTheDriveFolder) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     const QString root = QFileInfo(sandbox.Host(QStringLiteral("drives/E"))).canonicalFilePath();
     QString host;
@@ -85,17 +85,17 @@ TEST(Volumes, ToHostPathMapsIntoTheDriveFolder) {
     g.letter = QLatin1Char('G');
     g.root = sandbox.Host(QStringLiteral("card"));
     ASSERT_TRUE(sandbox.Volumes().SetDrive(g));
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/x.mp3")), "x");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/x.mp3")), "x");
     EXPECT_TRUE(PathFileExists(QStringLiteral("G:\\x.mp3")));
 }
 
 TEST(Volumes, EscapesFromTheDriveRootAreRefusedAndTouchNothingOutside) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     // A folder beside the drive folders that nothing may reach through a drive.
     const QString outside = sandbox.Host(QStringLiteral("outside"));
-    CSandbox::WriteFile(outside + QStringLiteral("/victim.txt"), "keep me");
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/src.mp3")), "payload");
+    CTestSandbox::WriteFile(outside + QStringLiteral("/victim.txt"), "keep me");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/src.mp3")), "payload");
     const QString e = sandbox.Host(QStringLiteral("drives/E"));
     ASSERT_TRUE(QFile::link(outside, e + QStringLiteral("/link")));
     ASSERT_TRUE(QFile::link(outside + QStringLiteral("/victim.txt"), e + QStringLiteral("/victim-link.txt")));
@@ -139,17 +139,17 @@ TEST(Volumes, EscapesFromTheDriveRootAreRefusedAndTouchNothingOutside) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
 
     EXPECT_EQ(sandbox.Tree(QStringLiteral("outside")), QStringList{QStringLiteral("victim.txt")});
-    EXPECT_EQ(CSandbox::ReadFile(outside + QStringLiteral("/victim.txt")), QByteArray("keep me"));
+    EXPECT_EQ(CTestSandbox::ReadFile(outside + QStringLiteral("/victim.txt")), QByteArray("keep me"));
     EXPECT_TRUE(PathFileExists(QStringLiteral("C:\\src.mp3")));
     EXPECT_FALSE(PathFileExists(QStringLiteral("C:\\stolen.txt")));
 
     // A link that stays inside the drive is an ordinary folder.
     EXPECT_TRUE(CopyFile(QStringLiteral("C:\\src.mp3"), QStringLiteral("E:\\inner-link\\in.mp3"), FALSE));
-    EXPECT_EQ(CSandbox::ReadFile(e + QStringLiteral("/inner/in.mp3")), QByteArray("payload"));
+    EXPECT_EQ(CTestSandbox::ReadFile(e + QStringLiteral("/inner/in.mp3")), QByteArray("payload"));
 }
 
 TEST(Volumes, DriveWithoutItsFolderIsNotMapped) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     CVolumes::Drive g;
     g.letter = QLatin1Char('G');

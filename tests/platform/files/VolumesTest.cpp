@@ -5,7 +5,7 @@
 #include "platform/files/FileOps.h"
 #include "platform/files/FileSearch.h"
 #include "platform/win/LastError.h"
-#include "tests/platform/files/Sandbox.h"
+#include "tests/platform/files/TestSandbox.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,7 @@ DWORD Bit(char letter) {
 } // namespace
 
 TEST(Volumes, SandboxIniGivesTheDriveTable) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
 
     // A pulled card keeps its letter, like an empty card reader on Windows.
@@ -79,7 +79,7 @@ TEST(Volumes, BadSandboxIniIsRefusedAndKeepsTheTable) {
         "[drive_E]\ntype=removable\ncapacity=lots\n",
     };
     for (const char* ini : bad) {
-        CSandbox sandbox;
+        CTestSandbox sandbox;
         ASSERT_TRUE(sandbox.Loaded());
         QDir().mkpath(sandbox.Dir() + QStringLiteral("/other"));
         QFile other(sandbox.Dir() + QStringLiteral("/other/sandbox.ini"));
@@ -96,7 +96,7 @@ TEST(Volumes, BadSandboxIniIsRefusedAndKeepsTheTable) {
 }
 
 TEST(Volumes, SaveSandboxWritesChangesBackAndKeepsOtherGroups) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     {
         QSettings ini(sandbox.Dir() + QStringLiteral("/sandbox.ini"), QSettings::IniFormat);
@@ -132,7 +132,7 @@ TEST(Volumes, SaveSandboxWritesChangesBackAndKeepsOtherGroups) {
 }
 
 TEST(Volumes, FreeSpaceOnAQuotaCountsWholeClusters) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
     DWORD sectors = 0, bytes = 0, freeClusters = 0, totalClusters = 0;
     ASSERT_TRUE(GetDiskFreeSpace(QStringLiteral("E:\\"), &sectors, &bytes, &freeClusters, &totalClusters));
@@ -142,8 +142,8 @@ TEST(Volumes, FreeSpaceOnAQuotaCountsWholeClusters) {
     EXPECT_EQ(freeClusters, 256u);
 
     // 5000 bytes take two clusters, a folder one, a 4096-byte file one.
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/a.mp3")), QByteArray(5000, 'a'));
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/音声データ/b.mp3")), QByteArray(4096, 'b'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/a.mp3")), QByteArray(5000, 'a'));
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/音声データ/b.mp3")), QByteArray(4096, 'b'));
     ASSERT_TRUE(GetDiskFreeSpace(QStringLiteral("E:"), &sectors, &bytes, &freeClusters, &totalClusters));
     EXPECT_EQ(totalClusters, 256u);
     EXPECT_EQ(freeClusters, 252u);
@@ -171,10 +171,10 @@ TEST(Volumes, FreeSpaceOnAQuotaCountsWholeClusters) {
 }
 
 TEST(Volumes, PulledCardIsUnreachableUntilPutBack) {
-    CSandbox sandbox;
+    CTestSandbox sandbox;
     ASSERT_TRUE(sandbox.Loaded());
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/song.mp3")), "data");
-    CSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/x.mp3")), "x");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/E/song.mp3")), "data");
+    CTestSandbox::WriteFile(sandbox.Host(QStringLiteral("drives/C/x.mp3")), "x");
     ASSERT_TRUE(sandbox.Volumes().SetPresent(QLatin1Char('E'), false));
 
     EXPECT_TRUE(GetLogicalDrives() & Bit('E'));
@@ -216,7 +216,7 @@ TEST(Volumes, HostDrivesComeFromTheMountTable) {
     const QString home = fake.File(QStringLiteral("home/taro"));
     QDir().mkpath(home);
     const auto write = [&](const QString& relative, const QByteArray& text) {
-        CSandbox::WriteFile(fake.File(relative), text);
+        CTestSandbox::WriteFile(fake.File(relative), text);
     };
     write(QStringLiteral("mounts"), "/dev/sda2 / ext4 rw,relatime 0 0\n"
                                     "proc /proc proc rw 0 0\n"

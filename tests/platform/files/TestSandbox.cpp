@@ -1,11 +1,11 @@
-#include "tests/platform/files/Sandbox.h"
+#include "tests/platform/files/TestSandbox.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
-const char* const CSandbox::kDefaultIni = R"ini([user]
+const char* const CTestSandbox::kDefaultIni = R"ini([user]
 name=taro
 
 [drive_C]
@@ -37,7 +37,7 @@ present=false
 root=drives/F
 )ini";
 
-CSandbox::CSandbox(const QString& ini) {
+CTestSandbox::CTestSandbox(const QString& ini) {
     QFile file(m_dir.File(QStringLiteral("sandbox.ini")));
     if (file.open(QIODevice::WriteOnly)) {
         file.write(ini.toUtf8());
@@ -49,9 +49,9 @@ CSandbox::CSandbox(const QString& ini) {
     m_scope = std::make_unique<CPlatformScope>(services);
 }
 
-CSandbox::~CSandbox() = default;
+CTestSandbox::~CTestSandbox() = default;
 
-QStringList CSandbox::Tree(const QString& relative) const {
+QStringList CTestSandbox::Tree(const QString& relative) const {
     const QString base = Host(relative);
     QStringList result;
     QDirIterator it(base, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -62,14 +62,14 @@ QStringList CSandbox::Tree(const QString& relative) const {
     return result;
 }
 
-void CSandbox::WriteFile(const QString& hostPath, const QByteArray& data) {
+void CTestSandbox::WriteFile(const QString& hostPath, const QByteArray& data) {
     QDir().mkpath(QFileInfo(hostPath).path());
     QFile file(hostPath);
     if (file.open(QIODevice::WriteOnly))
         file.write(data);
 }
 
-QByteArray CSandbox::ReadFile(const QString& hostPath) {
+QByteArray CTestSandbox::ReadFile(const QString& hostPath) {
     QFile file(hostPath);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();

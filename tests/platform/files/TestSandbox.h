@@ -12,13 +12,13 @@
 
 #include <memory>
 
-class CSandbox {
+class CTestSandbox {
 public:
     // C: fixed, D: CD drive, E: a 1 MiB card labelled SDカード, F: a card slot without a card.
     static const char* const kDefaultIni;
 
-    explicit CSandbox(const QString& ini = QString::fromUtf8(kDefaultIni));
-    ~CSandbox();
+    explicit CTestSandbox(const QString& ini = QString::fromUtf8(kDefaultIni));
+    ~CTestSandbox();
 
     bool Loaded() const { return m_loaded; }
     CVolumes& Volumes() { return m_volumes; }
