@@ -1,0 +1,27 @@
+#pragma once
+// Rips tracks of one disc to MP3 files: reads the audio, encodes it with LAME, tags it with TagLib
+// (ID3v2, Japanese intact) and names each file after the preferences, below
+// <record folder>/<artist>/<album>/. Runs on worker threads; Stop ends it early and leaves no
+// partial file.
+
+#include "mediaengine/rip/RipRequest.h"
+
+#include <memory>
+
+class CRipJob {
+public:
+    CRipJob(RipRequest request, RipCallbacks callbacks, RipFaults faults = {});
+    ~CRipJob(); // stops and joins
+    CRipJob(const CRipJob&) = delete;
+    CRipJob& operator=(const CRipJob&) = delete;
+
+    void Start();
+    void Stop();
+    bool IsRunning() const;
+    // Host path the file of a track will get (for the library item and for tests).
+    QString TargetFileOf(int track) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
