@@ -80,6 +80,13 @@ int main(int argc, char** argv) {
     std::unique_ptr<CVolumes> hostVolumes;
     CSimSystemServices simSystem;
     CHostSystemServices hostSystem;
+    hostSystem.waitCursor = [](bool wait) {
+        if (wait) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    };
 
     if (parser.isSet(demo) || parser.isSet(sandboxDir)) {
         const QString dir = parser.isSet(sandboxDir) ? parser.value(sandboxDir) : CSandbox::DefaultDir();

@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSysInfo>
 #include <QProcess>
+#include <QSysInfo>
 
 CHostSystemServices::CHostSystemServices(QString lockDir) : m_lockDir(std::move(lockDir)) {
     if (m_lockDir.isEmpty()) {
@@ -35,8 +35,10 @@ BOOL CHostSystemServices::GetVersionEx(OSVERSIONINFOEX* info) {
 
 QString CHostSystemServices::LockPathOf(const QString& name) const {
     // Mutex names carry backslashes and blanks; the file name is a digest of the name.
-    const QByteArray digest = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir(m_lockDir).filePath(QStringLiteral("ollivane-mutex-%1.lock").arg(QString::fromLatin1(digest)));
+    const QByteArray digest =
+        QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QDir(m_lockDir).filePath(
+        QStringLiteral("ollivane-mutex-%1.lock").arg(QString::fromLatin1(digest)));
 }
 
 HANDLE CHostSystemServices::CreateMutex(const QString& name) {
@@ -78,6 +80,8 @@ std::intptr_t CHostSystemServices::ShellOpen(const QString& winPath) {
     return QProcess::startDetached(QStringLiteral("xdg-open"), {host}) ? 42 : 31;
 }
 
-void CHostSystemServices::SetWaitCursor(bool) {
-    // The cursor belongs to the widgets; the ui layer shows it (see CWaitCursor).
+void CHostSystemServices::SetWaitCursor(bool wait) {
+    if (waitCursor) {
+        waitCursor(wait);
+    }
 }

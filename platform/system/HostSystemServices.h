@@ -6,6 +6,7 @@
 #include "platform/system/SystemServices.h"
 
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -22,6 +23,9 @@ public:
     BOOL CloseHandle(HANDLE handle) override;
     std::intptr_t ShellOpen(const QString& winPath) override;
     void SetWaitCursor(bool wait) override;
+
+    // The cursor belongs to the widgets; the program's window layer installs how to show it.
+    std::function<void(bool wait)> waitCursor;
 
     // Where a mutex's lock file lives (for tests and for a second instance looking for the first).
     QString LockPathOf(const QString& name) const;

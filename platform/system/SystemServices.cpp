@@ -37,3 +37,15 @@ std::intptr_t ShellExecute(HWND, const QString& verb, const QString& file, const
     }
     return System()->ShellOpen(file);
 }
+
+void BeginWaitCursor() {
+    if (System()) {
+        System()->SetWaitCursor(true);
+    }
+}
+
+void EndWaitCursor() {
+    if (System()) {
+        System()->SetWaitCursor(false);
+    }
+}

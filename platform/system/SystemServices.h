@@ -39,5 +39,8 @@ public:
 BOOL GetVersionEx(OSVERSIONINFOEX* info);
 HANDLE CreateMutex(void* security, BOOL initialOwner, const QString& name);
 BOOL CloseHandle(HANDLE handle);
+// The hourglass while the program is busy; calls nest.
+void BeginWaitCursor();
+void EndWaitCursor();
 std::intptr_t ShellExecute(HWND hwnd, const QString& verb, const QString& file, const QString& params,
                            const QString& dir, int show);
