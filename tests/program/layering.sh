@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Dependencies point one way. The application folders know the media player only through the
+# contract in platform/wmp, the platform layer knows nothing above it, and widgets stay out of the
+# folders that must run without a screen.
+set -uo pipefail
+cd "$1"
+status=0
+check() { # description, folders, forbidden include pattern
+  local what="$1" pattern="$3"
+  # shellcheck disable=SC2086
+  hits=$(grep -rnE "#include [<\"]($pattern)" $2 2>/dev/null)
+  if [ -n "$hits" ]; then
+    echo "layering: $what"
+    echo "$hits"
+    status=1
+  fi
+}
+check "application code includes the media engine" "app controller player source destination ui resources" "mediaengine/"
+check "the platform layer includes a layer above it" "platform" "(app|controller|player|source|destination|ui|resources|mediaengine)/"
+check "the media engine includes application code" "mediaengine" "(app|controller|player|source|destination|ui)/"
+check "widgets outside the window folders" "platform resources mediaengine app player destination" "Qt(Widgets|Gui)|QWidget|QDialog|QPainter|QApplication"
+[ $status -eq 0 ] && echo "layering: dependencies point one way"
+exit $status
