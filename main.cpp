@@ -6,6 +6,7 @@
 //   --screenshot FILE        save the main window as PNG once it is shown
 //   --exit                   end after the screenshot (or at once when there is none)
 
+#include "app/QuendaApp.h"
 #include "controller/QuendaDlg.h"
 #include "platform/Platform.h"
 #include "platform/files/Volumes.h"
@@ -114,21 +115,23 @@ int main(int argc, char** argv) {
     }
     CPlatformScope scope(services);
 
-    CQuendaDlg dialog;
+    CQuendaApp quendaApp;
     if (parser.isSet(screenshot) || parser.isSet(exitAfter)) {
         const QString file = parser.value(screenshot);
         const bool quit = parser.isSet(exitAfter);
-        // Give the window a moment to lay itself out and paint before it is grabbed.
-        QTimer::singleShot(500, &dialog, [&dialog, file, quit] {
-            if (!file.isEmpty()) {
-                SaveScreenshot(&dialog, file);
-            }
-            if (quit) {
-                std::fprintf(stdout, "main window: %s\n", qPrintable(dialog.windowTitle()));
-                dialog.done(0);
-            }
+        quendaApp.SetMainWindowHook([file, quit](CQuendaDlg& dialog) {
+            // Give the window a moment to lay itself out and paint before it is grabbed.
+            QTimer::singleShot(500, &dialog, [&dialog, file, quit] {
+                if (!file.isEmpty()) {
+                    SaveScreenshot(&dialog, file);
+                }
+                if (quit) {
+                    std::fprintf(stdout, "main window: %s\n", qPrintable(dialog.windowTitle()));
+                    dialog.done(0);
+                }
+            });
         });
     }
-    dialog.exec();
-    return 0;
+    quendaApp.InitInstance();
+    return quendaApp.ExitCode();
 }

@@ -1,5 +1,6 @@
 #include "controller/QuendaDlg.h"
 
+#include "app/settings/PreferenceSteps.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/window/DialogUnits.h"
@@ -38,7 +39,41 @@ CQuendaDlg::CQuendaDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CQuendaDlg::~CQuendaDlg() {
+    // The player control is shut down and released before this point; then the player's
+    // preferences are given back.
+    GiveBackPlayerPreferences(m_regAcc);
     m_window.Unbind();
+}
+
+void CQuendaDlg::SetInstallerDefaults(int32_t model, int32_t autoSync) {
+    m_installerModel = model;
+    m_installerAutoSync = autoSync;
+}
+
+int CQuendaDlg::DoModal() {
+    m_endedDuringInit = false;
+    if (OnInitDialog() && m_endedDuringInit) {
+        return result();
+    }
+    return exec();
+}
+
+void CQuendaDlg::EndDialog(int result) {
+    m_endedDuringInit = true;
+    done(result);
+}
+
+bool CQuendaDlg::OnInitDialog() {
+    // Steps 1 to 4: system menu and icons, the wait window, texts and track list, the check for an
+    // open player window.
+
+    // Steps 5 to 8: take over the player's preferences, store the settings on a first run, and set
+    // the file naming of the player model.
+    TakeOverPlayerPreferences(m_regAcc, m_settings, m_installerModel, m_installerAutoSync);
+
+    // Steps 9 to 14: the player control and its events, the drives and their controls, the two
+    // permanent timers, the status, and the end of the wait window.
+    return false;
 }
 
 LRESULT CQuendaDlg::WindowProc(HWND, UINT message, WPARAM, LPARAM) {

@@ -18,4 +18,6 @@ public:
     // Reads `count` audio sectors from `firstSector` (2352 bytes each, 16-bit little-endian stereo).
     // False on an unreadable sector that error correction could not recover.
     virtual bool ReadSectors(int firstSector, int count, QByteArray* pcm) = 0;
+    // Why the last ReadSectors failed; empty after a successful read.
+    virtual QString LastReadError() const { return QString(); }
 };

@@ -18,6 +18,8 @@ public:
     void Start();
     void Stop();
     bool IsRunning() const;
+    // Waits until the rip has made its last call; false when `timeoutMs` passed first (-1: no limit).
+    bool Wait(int timeoutMs = -1) const;
     // Host path the file of a track will get (for the library item and for tests).
     QString TargetFileOf(int track) const;
 

@@ -9,29 +9,33 @@
 #include <functional>
 
 struct RipPreferences {
-    QString recordFolder;  // host path of "CDRecordPath"
-    QString fileDetail;    // "CDRecordFileDetail", e.g. "*TrackNumber;*SongTitle;Artist;Album;Genre;Bitrate"
-    QString separator;     // "CDRecordFileSeparator"
-    int bitrate = 128000;  // "MP3RecordRate", bits per second, constant bit rate
+    QString recordFolder; // host path of "CDRecordPath"
+    QString fileDetail;   // "CDRecordFileDetail", e.g. "*TrackNumber;*SongTitle;Artist;Album;Genre;Bitrate"
+    QString separator;    // "CDRecordFileSeparator"
+    int bitrate = 128000; // "MP3RecordRate", bits per second, constant bit rate
+    // Length of "CDRecordPath" as the program writes it (a Windows path). Names are shortened so a
+    // whole file path stays within MAX_PATH; 0 takes the length of recordFolder instead.
+    int windowsFolderLength = 0;
 };
 
 struct RipRequest {
-    QString source;            // what CDiscReader::Open takes
-    DiscInfo disc;             // titles as the player shows them (the user may have renamed)
-    QList<int> tracks;         // track numbers to rip, ascending
+    QString source;    // what CDiscReader::Open takes
+    DiscInfo disc;     // titles as the player shows them (the user may have renamed)
+    QList<int> tracks; // track numbers to rip, ascending
     RipPreferences preferences;
 };
 
 // Progress of a rip. Called on the rip's worker threads: receivers hand work to the UI thread.
 struct RipCallbacks {
-    std::function<void(int track, int percent)> progress;                  // 0..100, per track
+    std::function<void(int track, int percent)> progress; // 0..100, per track
     std::function<void(int track, const QString& hostFile, qint64 bytes)> trackDone;
-    std::function<void(int track, const QString& reason)> trackFailed;     // nothing of it is left on disk
-    std::function<void(bool stopped)> finished;                            // last call of a rip
+    std::function<void(int track, const QString& reason)> trackFailed; // nothing of it is left on disk
+    std::function<void(bool stopped)> finished;                        // last call of a rip
 };
 
 // Faults that tests ask for.
 struct RipFaults {
-    int stallAtTrack = 0;       // the rip stops making progress inside this track (0: never)
-    int zeroSizeTrack = 0;      // this track is written as an empty file (0: never)
+    int stallAtTrack = 0;      // the rip stops making progress inside this track (0: never)
+    int zeroSizeTrack = 0;     // this track is written as an empty file (0: never)
+    int unreadableSector = -1; // reading this sector fails as on a scratched disc (-1: never)
 };

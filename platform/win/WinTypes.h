@@ -200,3 +200,48 @@ inline constexpr DWORD WS_CHILD = 0x40000000u;
 inline constexpr DWORD WS_VISIBLE = 0x10000000u;
 inline constexpr DWORD WS_CLIPCHILDREN = 0x02000000u;
 inline constexpr DWORD WS_EX_TOPMOST = 0x00000008u;
+
+// Colours, mouse and key messages, virtual keys, button styles (controls and dialogs)
+using COLORREF = DWORD; // 0x00BBGGRR
+inline constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+    return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+}
+inline constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
+inline constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
+inline constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+inline constexpr COLORREF CLR_DEFAULT = 0xFF000000u; // what a colour argument of -1 turns into
+inline constexpr UINT WM_KEYUP = 0x0101;
+inline constexpr UINT WM_MOUSEMOVE = 0x0200;
+inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
+inline constexpr UINT WM_LBUTTONUP = 0x0202;
+inline constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
+inline constexpr UINT WM_RBUTTONUP = 0x0205;
+inline constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
+inline constexpr UINT WM_MBUTTONUP = 0x0208;
+inline constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
+inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
+inline constexpr UINT VK_TAB = 0x09;
+inline constexpr UINT VK_RETURN = 0x0D;
+inline constexpr UINT VK_ESCAPE = 0x1B;
+inline constexpr UINT VK_SPACE = 0x20;
+inline constexpr UINT VK_LEFT = 0x25;
+inline constexpr UINT VK_UP = 0x26;
+inline constexpr UINT VK_RIGHT = 0x27;
+inline constexpr UINT VK_DOWN = 0x28;
+inline constexpr UINT VK_APPS = 0x5D;
+inline constexpr UINT VK_F1 = 0x70;
+inline constexpr UINT BN_CLICKED = 0;
+inline constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+inline constexpr DWORD BS_OWNERDRAW = 0x000B;
+inline constexpr DWORD BS_LEFT = 0x0100;
+inline constexpr DWORD BS_RIGHT = 0x0200;
+inline constexpr DWORD BS_CENTER = 0x0300;
+inline constexpr DWORD BS_TOP = 0x0400;
+inline constexpr DWORD BS_BOTTOM = 0x0800;
+inline constexpr DWORD BS_VCENTER = 0x0C00;
+inline constexpr DWORD BS_MULTILINE = 0x2000;
+inline constexpr DWORD WS_TABSTOP = 0x00010000u;
+// Media engine: a library database that cannot be read.
+inline constexpr LONG ERROR_FILE_CORRUPT = 1392;

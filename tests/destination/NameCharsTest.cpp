@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>

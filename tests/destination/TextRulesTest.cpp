@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 
 namespace {
 

@@ -1,0 +1,15 @@
+#pragma once
+// Faults the program's tests can ask the engine for, through its configuration or its test
+// interface (IMediaEngineTest).
+
+#include <QSet>
+#include <QString>
+
+struct MediaEngineFaults {
+    // The rip stops making progress inside this track (1-based, 0: never).
+    int stallAtTrack = 0;
+    // This track is ripped to a file of size 0 (1-based, 0: never).
+    int zeroSizeTrack = 0;
+    // Calls that fail with E_FAIL, named as in the contract: "startRip", "getByAttribute", "getDevice"...
+    QSet<QString> failingCalls;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// One CD drive of the collection, by its letter. Player 11 and later also answer IWMPCdromRip.
+
+#include "mediaengine/core/ComHelpers.h"
+#include "mediaengine/core/NoDispatch.h"
+#include "platform/wmp/Wmp.h"
+
+#include <QChar>
+#include <memory>
+
+class CEngine;
+
+class CCdrom : public IWMPCdrom, public IWMPCdromRip {
+public:
+    CCdrom(std::shared_ptr<CEngine> engine, QChar letter);
+
+    HRESULT QueryInterface(const IID& riid, void** object) override;
+    OLLIVANE_COUNTED
+    OLLIVANE_NO_DISPATCH
+
+    HRESULT get_driveSpecifier(BSTR* drive) override;
+    HRESULT get_playlist(IWMPPlaylist** playlist) override;
+    HRESULT eject() override;
+
+    // Rips the tracks whose "SelectedForRip" is "True".
+    HRESULT startRip() override;
+    HRESULT stopRip() override;
+
+private:
+    std::shared_ptr<CEngine> m_engine;
+    QChar m_letter;
+};

@@ -1,0 +1,402 @@
+#include "mediaengine/core/Engine.h"
+
+#include "mediaengine/cd/CdPlaylist.h"
+#include "mediaengine/core/ComHelpers.h"
+#include "mediaengine/devices/DeviceList.h"
+#include "mediaengine/devices/SyncDevice.h"
+#include "mediaengine/library/Library.h"
+#include "mediaengine/ripping/RipPreferenceReader.h"
+#include "mediaengine/ripping/RipSession.h"
+#include "platform/Platform.h"
+#include "platform/files/Volumes.h"
+#include "platform/messages/MessageLoop.h"
+#include "platform/windows/WindowTable.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+
+// True while some descriptor of this process refers to the file: a reader is still at it.
+bool IsOpenHere(const QString& hostPath) {
+    const QString target = QFileInfo(hostPath).canonicalFilePath();
+    if (target.isEmpty()) {
+        return false;
+    }
+    QDirIterator fds(QStringLiteral("/proc/self/fd"), QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    while (fds.hasNext()) {
+        fds.next();
+        if (QFileInfo(fds.filePath()).symLinkTarget() == target) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+CEngine::CEngine(MediaEngineConfig config) : m_config(std::move(config)), m_loop(CPlatform::Current().loop) {}
+
+CEngine::~CEngine() {
+    Shutdown();
+}
+
+int CEngine::MajorVersion() const {
+    bool ok = false;
+    const int major = m_config.version.section(QLatin1Char('.'), 0, 0).toInt(&ok);
+    return ok ? major : -1;
+}
+
+void CEngine::Start() {
+    if (m_started) {
+        return;
+    }
+    m_started = true;
+    const QString dir = m_config.engineDir.isEmpty() ? DefaultMediaEngineDir() : m_config.engineDir;
+    QDir().mkpath(dir);
+    auto library = std::make_shared<CLibrary>();
+    if (library->Open(QDir(dir).filePath(QStringLiteral("library.db")), &m_libraryError)) {
+        m_library = library;
+    } else {
+        qWarning().noquote() << "media engine:" << m_libraryError;
+    }
+    m_devices = std::make_unique<CDeviceList>(QDir(dir).filePath(QStringLiteral("devices.ini")));
+    m_devices->Reload();
+    ReadDrives(false);
+
+    CWindowTable* windows = CPlatform::Current().windows;
+    if (windows && m_loop) {
+        CWindowTable::Window window;
+        window.className = QStringLiteral("OllivaneMediaEngine");
+        window.child = true; // never among the top-level windows the program enumerates
+        window.proc = this;
+        m_pollWindow = windows->Create(window);
+        m_loop->SetTimer(m_pollWindow, kPollTimer, kMediaPollMs);
+    }
+}
+
+void CEngine::Shutdown() {
+    m_events = nullptr;
+    m_rip.reset();
+    if (m_pollWindow) {
+        if (m_loop) {
+            m_loop->KillTimer(m_pollWindow, kPollTimer);
+        }
+        if (CWindowTable* windows = CPlatform::Current().windows) {
+            windows->Destroy(m_pollWindow);
+        }
+        m_pollWindow = nullptr;
+    }
+    m_drives.clear();
+    RunDeletions();
+}
+
+LRESULT CEngine::WindowProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_TIMER && wParam == kPollTimer) {
+        // The loop may deliver a last tick while the engine is being let go.
+        const auto self = weak_from_this().lock();
+        if (self) {
+            CheckMedia();
+            RunDeletions();
+        }
+    }
+    return 0;
+}
+
+void CEngine::Later(std::function<void(CEngine&)> work) {
+    if (!m_loop) {
+        work(*this);
+        return;
+    }
+    const std::weak_ptr<CEngine> weak = weak_from_this();
+    m_loop->RunOnUiThread([weak, work = std::move(work)] {
+        if (const auto engine = weak.lock()) {
+            work(*engine);
+        }
+    });
+}
+
+// --- CD drives -----------------------------------------------------------------------------------
+
+QChar CEngine::CdDriveLetter(int index) const {
+    return index >= 0 && index < int(m_drives.size()) ? m_drives[std::size_t(index)].letter : QChar();
+}
+
+int CEngine::CdDriveIndex(QChar letter) const {
+    for (std::size_t i = 0; i < m_drives.size(); ++i) {
+        if (m_drives[i].letter == letter) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+ComPtr<CCdPlaylist> CEngine::CdPlaylist(QChar letter) const {
+    const int index = CdDriveIndex(letter);
+    return index < 0 ? nullptr : m_drives[std::size_t(index)].playlist;
+}
+
+QString CEngine::ResolveDisc(const QString& disc) const {
+    if (QDir::isAbsolutePath(disc)) {
+        return disc;
+    }
+    const CVolumes* volumes = CPlatform::Current().volumes;
+    const QString base = volumes ? volumes->SandboxDir() : QString();
+    return base.isEmpty() ? QFileInfo(disc).absoluteFilePath() : QDir(base).absoluteFilePath(disc);
+}
+
+void CEngine::LoadDisc(DriveSlot& slot, const QString& discPath) {
+    slot.disc = CCdDisc::Empty(slot.letter);
+    if (!discPath.isEmpty()) {
+        const QString source = ResolveDisc(discPath);
+        DiscInfo info;
+        QString error;
+        if (!m_config.backends.readDisc) {
+            qWarning() << "media engine: no disc reader";
+        } else if (!m_config.backends.readDisc(source, &info, &error)) {
+            qWarning().noquote() << "media engine: the disc in" << QString(slot.letter) + QLatin1Char(':')
+                                 << "cannot be read:" << error;
+        } else {
+            auto disc = CCdDisc::FromInfo(slot.letter, source, info);
+            // A disc without audio tracks is no disc to this player.
+            if (disc->TrackCount() > 0) {
+                slot.disc = disc;
+            }
+        }
+    }
+    slot.playlist = MakeComObject<CCdPlaylist>(weak_from_this(), slot.disc);
+}
+
+void CEngine::ReadDrives(bool fireChanges) {
+    QList<CVolumes::Drive> cdDrives;
+    if (const CVolumes* volumes = CPlatform::Current().volumes) {
+        for (const CVolumes::Drive& drive : volumes->Drives()) {
+            if (drive.type == DRIVE_CDROM) {
+                cdDrives.append(drive);
+            }
+        }
+    }
+    std::sort(cdDrives.begin(), cdDrives.end(),
+              [](const CVolumes::Drive& a, const CVolumes::Drive& b) { return a.letter < b.letter; });
+    std::vector<DriveSlot> next;
+    QList<int> changed;
+    for (const CVolumes::Drive& drive : cdDrives) {
+        const QString disc = drive.present ? drive.disc : QString();
+        const QString seen = drive.present ? QStringLiteral("1|") + disc : QStringLiteral("0|");
+        const int old = CdDriveIndex(drive.letter);
+        if (old >= 0 && m_drives[std::size_t(old)].seen == seen) {
+            next.push_back(m_drives[std::size_t(old)]);
+            continue;
+        }
+        if (m_rip && m_rip->Running() && m_rip->Letter() == drive.letter) {
+            m_rip->Stop(); // its disc has gone
+        }
+        DriveSlot slot;
+        slot.letter = drive.letter;
+        slot.seen = seen;
+        LoadDisc(slot, disc);
+        next.push_back(slot);
+        changed.append(int(next.size()) - 1);
+    }
+    m_drives = std::move(next);
+    if (fireChanges) {
+        for (int index : changed) {
+            if (m_events) {
+                m_events->FireCdromMediaChange(index);
+            }
+        }
+    }
+}
+
+HRESULT CEngine::Eject(QChar letter) {
+    CVolumes* volumes = CPlatform::Current().volumes;
+    if (!volumes || CdDriveIndex(letter) < 0) {
+        return E_FAIL;
+    }
+    volumes->SetDisc(letter, QString());
+    volumes->SetPresent(letter, false);
+    // As with a real tray, the change is reported once the call has returned.
+    Later([](CEngine& engine) { engine.CheckMedia(); });
+    return S_OK;
+}
+
+void CEngine::CheckMedia() {
+    ReadDrives(true);
+    CheckDevices(true);
+}
+
+// --- rip ------------------------------------------------------------------------------------------
+
+bool CEngine::IsRipping() const {
+    return m_rip && m_rip->Running();
+}
+
+HRESULT CEngine::StartRip(QChar letter, bool selectedOnly) {
+    if (IsRipping()) {
+        return E_UNEXPECTED; // one rip at a time
+    }
+    const ComPtr<CCdPlaylist> playlist = CdPlaylist(letter);
+    if (!playlist) {
+        return E_INVALIDARG;
+    }
+    const std::shared_ptr<CCdDisc> disc = playlist->Disc();
+    if (!disc->HasDisc() || disc->TrackCount() == 0) {
+        return E_FAIL;
+    }
+    if (!m_library) {
+        return E_FAIL; // nowhere to put the rips
+    }
+    QList<int> positions;
+    for (int i = 0; i < disc->TrackCount(); ++i) {
+        if (!selectedOnly || disc->Attribute(i, QStringLiteral("SelectedForRip"))
+                                     .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
+            positions.append(i);
+        }
+    }
+    if (positions.isEmpty()) {
+        return S_FALSE;
+    }
+    RipPreferences preferences;
+    if (const HRESULT hr = CRipPreferenceReader::Read(&preferences); FAILED(hr)) {
+        return hr;
+    }
+    m_rip.reset();
+    auto session = std::make_shared<CRipSession>(weak_from_this(), playlist, positions, preferences);
+    if (const HRESULT hr = session->Start(m_config.backends, m_config.faults, m_loop); FAILED(hr)) {
+        return hr;
+    }
+    m_rip = session;
+    return S_OK;
+}
+
+HRESULT CEngine::StopRip(QChar letter) {
+    if (IsRipping() && m_rip->Letter() == letter) {
+        m_rip->Stop();
+    }
+    return S_OK;
+}
+
+void CEngine::RipEnded(CRipSession* session) {
+    // Let the workers go on a later turn: this runs inside the session's own report.
+    Later([session](CEngine& engine) {
+        if (engine.m_rip.get() == session && !session->Running()) {
+            engine.m_rip.reset();
+        }
+    });
+}
+
+// --- library --------------------------------------------------------------------------------------
+
+void CEngine::DeleteFileLater(const QString& hostPath) {
+    if (!m_pendingDeletes.contains(hostPath)) {
+        m_pendingDeletes.append(hostPath);
+    }
+    Later([](CEngine& engine) { engine.RunDeletions(); });
+}
+
+void CEngine::RunDeletions() {
+    QStringList waiting;
+    for (const QString& path : std::as_const(m_pendingDeletes)) {
+        if (!QFileInfo::exists(path)) {
+            continue;
+        }
+        QString url;
+        if (m_library && FromHostPath(path, &url) == ERROR_SUCCESS && m_library->FindByUrl(url)) {
+            continue; // the library took the file back in the meantime
+        }
+        if (IsOpenHere(path)) {
+            waiting.append(path);
+            continue;
+        }
+        if (!QFile::remove(path)) {
+            qWarning().noquote() << "media engine: cannot delete" << path;
+        }
+    }
+    m_pendingDeletes = waiting;
+}
+
+// --- devices --------------------------------------------------------------------------------------
+
+ComPtr<IWMPSyncDevice> CEngine::DeviceObject(const QString& deviceId) {
+    return ComPtr<IWMPSyncDevice>(MakeComObject<CSyncDevice>(shared_from_this(), deviceId).Get());
+}
+
+void CEngine::CheckDevices(bool fireChanges) {
+    if (!m_devices) {
+        return;
+    }
+    const QList<DeviceRecord> before = m_devices->Devices();
+    if (!m_devices->Reload() || !fireChanges) {
+        return;
+    }
+    auto fire = [this](const QString& id, const std::function<void(IEngineEvents*, IWMPSyncDevice*)>& event) {
+        if (m_events) {
+            const ComPtr<IWMPSyncDevice> device = DeviceObject(id);
+            event(m_events, device.Get());
+        }
+    };
+    // A copy: an event's receiver may call back into the devices.
+    const QList<DeviceRecord> after = m_devices->Devices();
+    for (const DeviceRecord& now : after) {
+        const auto old = std::find_if(before.begin(), before.end(),
+                                      [&now](const DeviceRecord& d) { return d.deviceId == now.deviceId; });
+        const bool wasConnected = old != before.end() && old->connected;
+        if (now.connected != wasConnected) {
+            fire(now.deviceId, [&now](IEngineEvents* events, IWMPSyncDevice* device) {
+                now.connected ? events->FireDeviceConnect(device) : events->FireDeviceDisconnect(device);
+            });
+            continue;
+        }
+        if (old == before.end()) {
+            continue;
+        }
+        if (old->status != now.status) {
+            fire(now.deviceId, [&now](IEngineEvents* events, IWMPSyncDevice* device) {
+                events->FireDeviceStatusChange(device, static_cast<WMPDeviceStatus>(now.status));
+            });
+        }
+        if (old->syncState != now.syncState) {
+            fire(now.deviceId, [&now](IEngineEvents* events, IWMPSyncDevice* device) {
+                events->FireDeviceSyncStateChange(device, static_cast<WMPSyncState>(now.syncState));
+            });
+        }
+    }
+    for (const DeviceRecord& old : before) {
+        if (old.connected && !m_devices->Find(old.deviceId)) {
+            fire(old.deviceId,
+                 [](IEngineEvents* events, IWMPSyncDevice* device) { events->FireDeviceDisconnect(device); });
+        }
+    }
+}
+
+HRESULT CEngine::SetDeviceConnected(const QString& deviceId, bool connected) {
+    if (!m_devices) {
+        return E_FAIL;
+    }
+    CheckDevices(true); // report what the file says first, so the change below is the only news
+    DeviceRecord* device = m_devices->Find(deviceId);
+    if (!device) {
+        return E_INVALIDARG;
+    }
+    if (device->connected == connected) {
+        return S_FALSE;
+    }
+    device->connected = connected;
+    if (!connected) {
+        device->syncState = wmpssStopped;
+    }
+    if (!m_devices->Save()) {
+        return E_FAIL;
+    }
+    if (m_events) {
+        const ComPtr<IWMPSyncDevice> object = DeviceObject(deviceId);
+        connected ? m_events->FireDeviceConnect(object.Get()) : m_events->FireDeviceDisconnect(object.Get());
+    }
+    return S_OK;
+}

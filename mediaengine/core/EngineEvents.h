@@ -1,0 +1,19 @@
+#pragma once
+// Where the engine's parts send the player's events. The player object implements it and fires
+// through both of its connection points. Called on the UI thread only.
+
+#include "platform/wmp/Wmp.h"
+
+class IEngineEvents {
+public:
+    virtual ~IEngineEvents() = default;
+    virtual void FireCdromMediaChange(long drive) = 0;
+    virtual void FirePlaylistChange(IDispatch* playlist, WMPPlaylistChangeEventType change) = 0;
+    virtual void FireMediaChange(IDispatch* item) = 0;
+    virtual void FireMediaCollectionChange() = 0;
+    virtual void FireDeviceConnect(IWMPSyncDevice* device) = 0;
+    virtual void FireDeviceDisconnect(IWMPSyncDevice* device) = 0;
+    virtual void FireDeviceStatusChange(IWMPSyncDevice* device, WMPDeviceStatus status) = 0;
+    virtual void FireDeviceSyncStateChange(IWMPSyncDevice* device, WMPSyncState state) = 0;
+    virtual void FireCreatePartnershipComplete(IWMPSyncDevice* device, HRESULT result) = 0;
+};

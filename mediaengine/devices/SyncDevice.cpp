@@ -1,0 +1,182 @@
+#include "mediaengine/devices/SyncDevice.h"
+
+#include "mediaengine/core/ComHelpers.h"
+#include "mediaengine/core/Engine.h"
+#include "mediaengine/core/MediaText.h"
+#include "mediaengine/devices/DeviceList.h"
+#include "platform/Platform.h"
+#include "platform/com/InterfaceTable.h"
+#include "platform/files/Volumes.h"
+
+CSyncDevice::CSyncDevice(std::shared_ptr<CEngine> engine, QString deviceId)
+    : m_engine(std::move(engine)), m_deviceId(std::move(deviceId)) {}
+
+HRESULT CSyncDevice::QueryInterface(const IID& riid, void** object) {
+    return ComQueryInterface(this, riid, object, ComInterface<IWMPSyncDevice>(), ComInterface<IEngineItem>());
+}
+
+DeviceRecord* CSyncDevice::Record(const char* call) const {
+    if (m_engine->Fails(QString::fromLatin1(call)) || !m_engine->Devices()) {
+        return nullptr;
+    }
+    return m_engine->Devices()->Find(m_deviceId);
+}
+
+HRESULT CSyncDevice::get_friendlyName(BSTR* name) {
+    const DeviceRecord* device = Record("get_friendlyName");
+    return device ? ReturnText(device->friendlyName, name) : E_FAIL;
+}
+
+HRESULT CSyncDevice::get_deviceName(BSTR* name) {
+    const DeviceRecord* device = Record("get_deviceName");
+    return device ? ReturnText(device->deviceName, name) : E_FAIL;
+}
+
+HRESULT CSyncDevice::get_deviceId(BSTR* id) {
+    const DeviceRecord* device = Record("get_deviceId");
+    return device ? ReturnText(device->deviceId, id) : E_FAIL;
+}
+
+HRESULT CSyncDevice::get_partnershipIndex(long* index) {
+    if (!index) {
+        return E_POINTER;
+    }
+    const DeviceRecord* device = Record("get_partnershipIndex");
+    if (!device) {
+        return E_FAIL;
+    }
+    *index = device->partnership;
+    return S_OK;
+}
+
+HRESULT CSyncDevice::get_connected(VARIANT_BOOL* connected) {
+    if (!connected) {
+        return E_POINTER;
+    }
+    const DeviceRecord* device = Record("get_connected");
+    if (!device) {
+        return E_FAIL;
+    }
+    *connected = device->connected ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT CSyncDevice::get_status(WMPDeviceStatus* status) {
+    if (!status) {
+        return E_POINTER;
+    }
+    const DeviceRecord* device = Record("get_status");
+    if (!device) {
+        return E_FAIL;
+    }
+    *status = static_cast<WMPDeviceStatus>(device->status);
+    return S_OK;
+}
+
+HRESULT CSyncDevice::get_syncState(WMPSyncState* state) {
+    if (!state) {
+        return E_POINTER;
+    }
+    const DeviceRecord* device = Record("get_syncState");
+    if (!device) {
+        return E_FAIL;
+    }
+    *state = static_cast<WMPSyncState>(device->syncState);
+    return S_OK;
+}
+
+HRESULT CSyncDevice::getItemInfo(BSTR item, BSTR* value) {
+    const DeviceRecord* device = Record("getItemInfo");
+    if (!device) {
+        return E_FAIL;
+    }
+    const QString name = BstrToQString(item);
+    if (name.compare(QLatin1String("SerialNumber"), Qt::CaseInsensitive) == 0) {
+        return ReturnText(device->serial, value);
+    }
+    const bool free = name.compare(QLatin1String("FreeSpace"), Qt::CaseInsensitive) == 0;
+    const bool total = name.compare(QLatin1String("TotalSpace"), Qt::CaseInsensitive) == 0;
+    if (!free && !total) {
+        return E_INVALIDARG;
+    }
+    if (!device->connected) {
+        return E_FAIL; // a device that is not there has no space to tell
+    }
+    qint64 bytes = free ? device->freeSpace : device->totalSpace;
+    if (bytes < 0 && !device->drive.isNull() && CPlatform::Current().volumes) {
+        quint64 freeBytes = 0;
+        quint64 totalBytes = 0;
+        if (CPlatform::Current().volumes->DiskSpace(device->drive, &freeBytes, &totalBytes) !=
+            ERROR_SUCCESS) {
+            return E_FAIL;
+        }
+        bytes = qint64(free ? freeBytes : totalBytes);
+    }
+    if (bytes < 0) {
+        return E_FAIL;
+    }
+    return ReturnText(QString::number(bytes), value);
+}
+
+HRESULT CSyncDevice::createPartnership(VARIANT_BOOL) {
+    DeviceRecord* device = Record("createPartnership");
+    if (!device) {
+        return E_FAIL;
+    }
+    if (!device->connected) {
+        return E_FAIL;
+    }
+    HRESULT result = S_OK;
+    if (device->partnership <= 0) {
+        const long index = m_engine->Devices()->FreePartnership();
+        if (index == 0) {
+            result = E_FAIL; // all sixteen are taken
+        } else {
+            device->partnership = index;
+            device->status = wmpdsPartnershipExists;
+            m_engine->Devices()->Save();
+        }
+    }
+    // No user interface: the partnership is made at once and reported on the next turn.
+    const QString id = m_deviceId;
+    m_engine->Later([id, result](CEngine& engine) {
+        if (IEngineEvents* events = engine.Events()) {
+            const ComPtr<IWMPSyncDevice> object = engine.DeviceObject(id);
+            events->FireCreatePartnershipComplete(object.Get(), result);
+        }
+    });
+    return S_OK;
+}
+
+HRESULT CSyncDevice::deletePartnership() {
+    DeviceRecord* device = Record("deletePartnership");
+    if (!device) {
+        return E_FAIL;
+    }
+    device->partnership = 0;
+    device->status = wmpdsNewDevice;
+    device->syncState = wmpssStopped;
+    m_engine->Devices()->Save();
+    return S_OK;
+}
+
+HRESULT CSyncDevice::stop() {
+    DeviceRecord* device = Record("stop");
+    if (!device) {
+        return E_FAIL;
+    }
+    device->syncState = wmpssStopped;
+    m_engine->Devices()->Save();
+    const QString id = m_deviceId;
+    m_engine->Later([id](CEngine& engine) {
+        if (IEngineEvents* events = engine.Events()) {
+            const ComPtr<IWMPSyncDevice> object = engine.DeviceObject(id);
+            events->FireDeviceSyncStateChange(object.Get(), wmpssStopped);
+        }
+    });
+    return S_OK;
+}
+
+HRESULT CSyncDevice::isIdentical(IWMPSyncDevice* other, VARIANT_BOOL* identical) {
+    return CMediaText::Identical(this, other, identical);
+}

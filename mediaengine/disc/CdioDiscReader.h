@@ -1,0 +1,44 @@
+#pragma once
+// The one disc reader: libcdio for the table of contents and CD-Text, libcdio-paranoia for the audio
+// with its error correction. A CUE/BIN image and a physical drive differ only in how they are
+// opened.
+
+#include "mediaengine/disc/DiscReader.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+typedef struct _CdIo CdIo_t;
+typedef struct cdrom_drive_s cdrom_drive_t;
+typedef struct cdrom_paranoia_s cdrom_paranoia_t;
+
+class CCdioDiscReader final : public CDiscReader {
+public:
+    static std::unique_ptr<CDiscReader> OpenImage(const QString& cuePath, QString* error);
+    static std::unique_ptr<CDiscReader> OpenDevice(const QString& device, QString* error);
+    ~CCdioDiscReader() override;
+
+    const DiscInfo& Info() const override { return m_info; }
+    bool ReadSectors(int firstSector, int count, QByteArray* pcm) override;
+    QString LastReadError() const override { return m_readError; }
+
+    // Text that identifies a disc by its layout: track count, each track's start and the lead-out,
+    // as hexadecimal addresses (logical sector + 150), joined by "+".
+    static QString TocText(const QList<DiscTrack>& tracks, int leadOutSector);
+
+private:
+    CCdioDiscReader() = default;
+    // Reads the table of contents and CD-Text and prepares audio reading. `expectedTracks` is the
+    // count the CUE sheet lists (0 for a drive); `imageSectors` the BIN's size (-1 for a drive).
+    bool Load(int expectedTracks, qint64 imageSectors, bool bigEndian, QString* error);
+    bool IsAudioRange(int firstSector, int count) const;
+
+    CdIo_t* m_cdio = nullptr;
+    cdrom_drive_t* m_drive = nullptr;
+    cdrom_paranoia_t* m_paranoia = nullptr;
+    std::unique_ptr<QTemporaryDir> m_alias; // a CUE/BIN pair under the names libcdio insists on
+    DiscInfo m_info;
+    int m_leadOut = 0;
+    int m_nextSector = -1; // where paranoia stands, so sequential reads need no seek
+    QString m_readError;
+};
