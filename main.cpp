@@ -8,6 +8,7 @@
 
 #include "app/QuendaApp.h"
 #include "controller/QuendaDlg.h"
+#include "mediaengine/MediaEngine.h"
 #include "platform/Platform.h"
 #include "platform/files/Volumes.h"
 #include "platform/messages/QtMessageLoop.h"
@@ -114,6 +115,12 @@ int main(int argc, char** argv) {
         services.system = &hostSystem;
     }
     CPlatformScope scope(services);
+
+    // The media-player component the main window hosts, with its library beside the sandbox's
+    // drives or in the user's data folder.
+    MediaEngineConfig engine;
+    engine.engineDir = sandbox ? sandbox->EngineDir() : DefaultMediaEngineDir();
+    RegisterMediaEngine(engine);
 
     CQuendaApp quendaApp;
     if (parser.isSet(screenshot) || parser.isSet(exitAfter)) {
