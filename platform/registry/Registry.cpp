@@ -92,6 +92,13 @@ LONG CRegistry::Resolve(HKEY key, SHandle* handle) const {
     return ERROR_SUCCESS;
 }
 
+LONG CRegistry::ResolvePath(HKEY key, const QString& subKey, SHandle* base, SHandle* target) const {
+    if (const LONG error = Resolve(key, base)) {
+        return error;
+    }
+    return Join(*base, subKey, target) ? ERROR_SUCCESS : ERROR_BAD_PATHNAME;
+}
+
 bool CRegistry::Join(const SHandle& base, const QString& subKey, SHandle* result) {
     QStringList parts;
     if (!CRegKey::SplitPath(subKey, &parts)) {
@@ -197,12 +204,9 @@ LONG CRegistry::RegOpenKeyEx(HKEY key, const QString& subKey, DWORD, REGSAM sam,
     *result = nullptr;
     std::lock_guard guard(m_mutex);
     SHandle base;
-    if (const LONG error = Resolve(key, &base)) {
-        return error;
-    }
     SHandle target;
-    if (!Join(base, subKey, &target)) {
-        return ERROR_BAD_PATHNAME;
+    if (const LONG error = ResolvePath(key, subKey, &base, &target)) {
+        return error;
     }
     RefreshIfChanged(target.root);
     const CRegKey& tree = m_roots[target.root].tree;
@@ -225,12 +229,9 @@ LONG CRegistry::RegCreateKeyEx(HKEY key, const QString& subKey, DWORD reserved, 
     *result = nullptr;
     std::lock_guard guard(m_mutex);
     SHandle base;
-    if (const LONG error = Resolve(key, &base)) {
-        return error;
-    }
     SHandle target;
-    if (!Join(base, subKey, &target)) {
-        return ERROR_BAD_PATHNAME;
+    if (const LONG error = ResolvePath(key, subKey, &base, &target)) {
+        return error;
     }
     RefreshIfChanged(target.root);
     if (!m_roots[target.root].tree.Find(base.path)) {
@@ -332,12 +333,9 @@ LONG CRegistry::RegDeleteValue(HKEY key, const QString& name) {
 LONG CRegistry::RegDeleteKey(HKEY key, const QString& subKey) {
     std::lock_guard guard(m_mutex);
     SHandle base;
-    if (const LONG error = Resolve(key, &base)) {
-        return error;
-    }
     SHandle target;
-    if (!Join(base, subKey, &target)) {
-        return ERROR_BAD_PATHNAME;
+    if (const LONG error = ResolvePath(key, subKey, &base, &target)) {
+        return error;
     }
     if (target.path.isEmpty()) {
         return ERROR_ACCESS_DENIED; // a root cannot be deleted
@@ -377,12 +375,9 @@ LONG CRegistry::SetValue(HKEY key, const QString& path, const QString& name, DWO
     }
     std::lock_guard guard(m_mutex);
     SHandle base;
-    if (const LONG error = Resolve(key, &base)) {
-        return error;
-    }
     SHandle target;
-    if (!Join(base, path, &target)) {
-        return ERROR_BAD_PATHNAME;
+    if (const LONG error = ResolvePath(key, path, &base, &target)) {
+        return error;
     }
     return Modify(target.root, [&](CRegKey& tree, bool* modified) -> LONG {
         if (!tree.Find(base.path)) {
@@ -466,12 +461,9 @@ QStringList CRegistry::ValueNames(HKEY key, const QString& path) {
 LONG CRegistry::DeleteTree(HKEY key, const QString& path) {
     std::lock_guard guard(m_mutex);
     SHandle base;
-    if (const LONG error = Resolve(key, &base)) {
-        return error;
-    }
     SHandle target;
-    if (!Join(base, path, &target)) {
-        return ERROR_BAD_PATHNAME;
+    if (const LONG error = ResolvePath(key, path, &base, &target)) {
+        return error;
     }
     if (target.path.isEmpty()) {
         return ERROR_ACCESS_DENIED;

@@ -108,6 +108,8 @@ private:
     LONG Resolve(HKEY key, SHandle* handle) const;
     // Combines a handle with a relative path; false for an invalid path.
     static bool Join(const SHandle& base, const QString& subKey, SHandle* result);
+    // The key a handle names, and the key a sub-key path below it names.
+    LONG ResolvePath(HKEY key, const QString& subKey, SHandle* base, SHandle* target) const;
     void RefreshIfChanged(int root);
     LONG Modify(int root, const Change& change);
     HKEY NewHandle(const SHandle& handle);
