@@ -1,7 +1,9 @@
 #include "mediaengine/rip/RipJob.h"
 
 #include "mediaengine/disc/DiscReader.h"
+#include "mediaengine/rip/ReadAheadQueue.h"
 #include "mediaengine/rip/RipFileNamer.h"
+#include "mediaengine/rip/RipReporter.h"
 #include "mediaengine/rip/TrackEncoder.h"
 #include "mediaengine/rip/TrackFileWriter.h"
 
@@ -12,50 +14,44 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
 // Sectors read and encoded at a time: a third of a second, so progress moves smoothly on short
 // tracks and Stop is noticed at once.
 constexpr int kChunkSectors = 25;
-
-enum class Outcome {
-    Done,    // the file is complete under its final name
-    Skipped, // this track failed; the next one may still succeed
-    Fatal,   // the rip folder cannot take more; the rip ends
-    Stopped, // Stop was asked for
-};
+constexpr int kSectorBytes = 2352;
+constexpr qint64 kDefaultReadAhead = 64LL * 1024 * 1024;
 
 } // namespace
 
-// What the worker thread shares with the job. The worker keeps it alive, so a receiver may even
-// destroy the job from within its last callback.
+// What the worker threads share with the job. The reader thread keeps it alive, so a receiver may
+// even destroy the job from within its last callback.
+//
+// One reader thread reads the tracks in disc order (a drive never seeks back and forth) into the
+// read-ahead queue; encoder threads take whole tracks in order and encode them side by side; the
+// reporter hands the results on in disc order.
 struct RipState {
     RipRequest request;
-    RipCallbacks callbacks;
     RipFaults faults;
     QMap<int, QString> targets;
+    std::unique_ptr<CRipReporter> reporter;
+    std::unique_ptr<CReadAheadQueue> queue;
+    std::vector<DiscTrack> layouts; // per slot; number 0 when the disc has no such audio track
 
     std::atomic<bool> stopRequested{false};
     mutable std::mutex mutex;
     mutable std::condition_variable changed;
     bool running = false;
+    std::atomic<int> nextSlot{0};
 
     void Run();
-    Outcome RipTrack(CDiscReader& reader, const DiscTrack& layout, QString* reason);
-    void WaitForStop();
+    void ReadTracks(CDiscReader& reader);
+    void Encode();
+    void EncodeTrack(int slot);
+    bool Fatal(int slot, const QString& reason);
     TrackTags TagsOf(int number) const;
-
-    void Progress(int track, int percent) const {
-        if (callbacks.progress) {
-            callbacks.progress(track, percent);
-        }
-    }
-    void Failed(int track, const QString& reason) const {
-        if (callbacks.trackFailed) {
-            callbacks.trackFailed(track, reason);
-        }
-    }
 };
 
 struct CRipJob::Impl {
@@ -72,8 +68,14 @@ CRipJob::CRipJob(RipRequest request, RipCallbacks callbacks, RipFaults faults)
     request.tracks.erase(std::unique(request.tracks.begin(), request.tracks.end()), request.tracks.end());
     state.targets = CRipFileNamer(request.preferences, request.disc).TargetFiles(request.tracks);
     state.request = std::move(request);
-    state.callbacks = std::move(callbacks);
     state.faults = faults;
+    const int tracks = int(state.request.tracks.size());
+    const qint64 budget = state.request.readAheadBytes > 0 ? state.request.readAheadBytes : kDefaultReadAhead;
+    state.queue = std::make_unique<CReadAheadQueue>(tracks, budget);
+    RipState* shared = &state;
+    state.reporter =
+        std::make_unique<CRipReporter>(state.request.tracks, state.targets, std::move(callbacks),
+                                       [shared](int slot) { shared->queue->StopFrom(slot + 1); });
 }
 
 CRipJob::~CRipJob() {
@@ -101,11 +103,8 @@ void CRipJob::Start() {
 
 void CRipJob::Stop() {
     RipState& state = *m_impl->state;
-    {
-        std::lock_guard<std::mutex> lock(state.mutex);
-        state.stopRequested = true;
-    }
-    state.changed.notify_all();
+    state.stopRequested = true;
+    state.queue->StopFrom(0);
 }
 
 bool CRipJob::IsRunning() const {
@@ -128,57 +127,97 @@ QString CRipJob::TargetFileOf(int track) const {
 }
 
 void RipState::Run() {
-    bool failed = false;
     QString error;
     std::unique_ptr<CDiscReader> reader = CDiscReader::Open(request.source, &error);
+    QString refusal;
     if (!reader) {
-        if (!request.tracks.isEmpty()) {
-            Failed(request.tracks.first(), QStringLiteral("the disc cannot be read: %1").arg(error));
-        }
-        failed = true;
+        refusal = QStringLiteral("the disc cannot be read: %1").arg(error);
     } else if (!request.disc.toc.isEmpty() && request.disc.toc != reader->Info().toc) {
-        if (!request.tracks.isEmpty()) {
-            Failed(request.tracks.first(), QStringLiteral("the disc in the drive is not the one to rip"));
-        }
-        failed = true;
+        refusal = QStringLiteral("the disc in the drive is not the one to rip");
     }
-    bool stopped = false;
-    for (int i = 0; reader && !failed && !stopped && i < request.tracks.size(); ++i) {
-        if (stopRequested) {
-            stopped = true;
-            break;
+    if (!refusal.isEmpty()) {
+        if (!request.tracks.isEmpty()) {
+            reporter->Failed(0, refusal, true);
         }
-        const int number = request.tracks[i];
-        const DiscTrack* layout = nullptr;
-        for (const DiscTrack& track : reader->Info().tracks) {
-            if (track.number == number) {
-                layout = &track;
+    } else {
+        for (int number : std::as_const(request.tracks)) {
+            DiscTrack layout;
+            layout.number = 0;
+            for (const DiscTrack& track : reader->Info().tracks) {
+                if (track.number == number && track.audio) {
+                    layout = track;
+                }
             }
+            layouts.push_back(layout);
         }
-        if (layout == nullptr || !layout->audio) {
-            Failed(number, QStringLiteral("track %1 is not an audio track of this disc").arg(number));
-            continue;
+        int encoders = request.encoders > 0 ? request.encoders : int(std::thread::hardware_concurrency());
+        encoders = std::clamp(encoders, 1, std::max(1, int(request.tracks.size())));
+        std::vector<std::thread> threads;
+        for (int i = 0; i < encoders; ++i) {
+            threads.emplace_back([this] { Encode(); });
         }
-        QString reason;
-        const Outcome outcome = RipTrack(*reader, *layout, &reason);
-        if (outcome == Outcome::Skipped) {
-            Failed(number, reason);
-        } else if (outcome == Outcome::Fatal) {
-            Failed(number, reason);
-            failed = true;
-        } else if (outcome == Outcome::Stopped) {
-            stopped = true;
+        ReadTracks(*reader);
+        for (std::thread& thread : threads) {
+            thread.join();
         }
     }
     reader.reset();
-    if (callbacks.finished) {
-        callbacks.finished(stopped);
-    }
+    reporter->Close(stopRequested);
     {
         std::lock_guard<std::mutex> lock(mutex);
         running = false;
     }
     changed.notify_all();
+}
+
+void RipState::ReadTracks(CDiscReader& reader) {
+    for (int slot = 0; slot < int(layouts.size()); ++slot) {
+        if (queue->IsStopped(slot)) {
+            return;
+        }
+        const DiscTrack& layout = layouts[std::size_t(slot)];
+        QString failure;
+        for (int done = 0; done < layout.sectorCount && layout.number != 0;) {
+            const int first = layout.firstSector + done;
+            const int count = qMin(kChunkSectors, layout.sectorCount - done);
+            const bool damaged = faults.unreadableSector >= first && faults.unreadableSector < first + count;
+            QByteArray pcm;
+            if (damaged || !reader.ReadSectors(first, count, &pcm)) {
+                failure = damaged ? QStringLiteral("sector %1 cannot be read").arg(faults.unreadableSector)
+                                  : reader.LastReadError();
+                if (failure.isEmpty()) {
+                    failure = QStringLiteral("the disc cannot be read");
+                }
+                break; // the next track may still read
+            }
+            if (!queue->Push(slot, std::move(pcm))) {
+                return;
+            }
+            done += count;
+        }
+        queue->EndTrack(slot, failure);
+    }
+}
+
+void RipState::Encode() {
+    for (;;) {
+        const int slot = nextSlot++;
+        if (slot >= int(layouts.size())) {
+            return;
+        }
+        if (queue->IsStopped(slot)) {
+            reporter->Stopped(slot);
+            return;
+        }
+        EncodeTrack(slot);
+    }
+}
+
+bool RipState::Fatal(int slot, const QString& reason) {
+    queue->Drop(slot);
+    queue->StopFrom(slot + 1);
+    reporter->Failed(slot, reason, true);
+    return false;
 }
 
 TrackTags RipState::TagsOf(int number) const {
@@ -198,82 +237,88 @@ TrackTags RipState::TagsOf(int number) const {
     return tags;
 }
 
-void RipState::WaitForStop() {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return stopRequested.load(); });
-}
-
-Outcome RipState::RipTrack(CDiscReader& reader, const DiscTrack& layout, QString* reason) {
-    const int number = layout.number;
+void RipState::EncodeTrack(int slot) {
+    const int number = request.tracks[slot];
+    const DiscTrack& layout = layouts[std::size_t(slot)];
+    if (layout.number == 0) {
+        queue->Drop(slot);
+        reporter->Failed(slot, QStringLiteral("track %1 is not an audio track of this disc").arg(number),
+                         false);
+        return;
+    }
     const QString target = targets.value(number);
+    QString reason;
     if (target.isEmpty() || request.preferences.recordFolder.isEmpty()) {
-        *reason = QStringLiteral("no rip folder is set");
-        return Outcome::Fatal;
+        Fatal(slot, QStringLiteral("no rip folder is set"));
+        return;
     }
-    if (!CTrackFileWriter::MakeFolders(QFileInfo(target).absolutePath(), reason)) {
-        return Outcome::Fatal;
+    if (!CTrackFileWriter::MakeFolders(QFileInfo(target).absolutePath(), &reason)) {
+        Fatal(slot, reason);
+        return;
     }
-    Progress(number, 0);
+    reporter->Progress(slot, 0);
 
     if (number == faults.zeroSizeTrack) {
-        CTrackFileWriter empty;
-        if (!empty.Open(target, reason) || !empty.Commit(reason)) {
-            return Outcome::Fatal;
+        queue->Drop(slot);
+        auto empty = std::make_shared<CTrackFileWriter>();
+        if (!empty->Open(target, &reason)) {
+            Fatal(slot, reason);
+            return;
         }
-        Progress(number, 100);
-        if (callbacks.trackDone) {
-            callbacks.trackDone(number, target, 0);
-        }
-        return Outcome::Done;
+        reporter->Finished(
+            slot, [empty](QString* error) { return empty->Commit(error); }, 0);
+        return;
     }
 
-    CTrackEncoder encoder;
-    if (!encoder.Begin(target, TagsOf(number), request.preferences.bitrate, reason)) {
-        return Outcome::Fatal;
+    auto encoder = std::make_shared<CTrackEncoder>();
+    if (!encoder->Begin(target, TagsOf(number), request.preferences.bitrate, &reason)) {
+        Fatal(slot, reason);
+        return;
     }
-    const int total = layout.sectorCount;
-    int done = 0;
+    const qint64 total = qint64(layout.sectorCount) * kSectorBytes;
+    qint64 done = 0;
     int reported = 0;
-    QByteArray pcm;
-    while (done < total) {
-        if (stopRequested) {
-            encoder.Abort();
-            return Outcome::Stopped;
+    for (;;) {
+        QByteArray pcm;
+        QString error;
+        const CReadAheadQueue::Take take = queue->Pop(slot, &pcm, &error);
+        if (take == CReadAheadQueue::Take::End) {
+            break;
         }
-        const int first = layout.firstSector + done;
-        const int count = qMin(kChunkSectors, total - done);
-        const bool damaged = faults.unreadableSector >= first && faults.unreadableSector < first + count;
-        if (damaged || !reader.ReadSectors(first, count, &pcm)) {
-            encoder.Abort();
-            *reason = damaged ? QStringLiteral("sector %1 cannot be read").arg(faults.unreadableSector)
-                              : reader.LastReadError();
-            if (reason->isEmpty()) {
-                *reason = QStringLiteral("the disc cannot be read");
-            }
-            return Outcome::Skipped;
+        if (take == CReadAheadQueue::Take::Failed) {
+            encoder->Abort();
+            reporter->Failed(slot, error, false);
+            return;
         }
-        if (!encoder.Feed(pcm, reason)) {
-            return Outcome::Fatal;
+        if (take == CReadAheadQueue::Take::Stopped) {
+            encoder->Abort();
+            queue->Drop(slot);
+            reporter->Stopped(slot);
+            return;
         }
-        done += count;
-        const int percent = static_cast<int>(qint64(done) * 100 / total);
+        if (!encoder->Feed(pcm, &reason)) {
+            Fatal(slot, reason);
+            return;
+        }
+        done += pcm.size();
+        const int percent = static_cast<int>(done * 100 / total);
         if (percent < 100 && percent != reported) {
             reported = percent;
-            Progress(number, percent);
+            reporter->Progress(slot, percent);
         }
         if (number == faults.stallAtTrack) {
-            WaitForStop();
-            encoder.Abort();
-            return Outcome::Stopped;
+            queue->WaitUntilStopped(slot);
+            encoder->Abort();
+            queue->Drop(slot);
+            reporter->Stopped(slot);
+            return;
         }
     }
     qint64 bytes = 0;
-    if (!encoder.Finish(&bytes, reason)) {
-        return Outcome::Fatal;
+    if (!encoder->Finish(&bytes, &reason)) {
+        Fatal(slot, reason);
+        return;
     }
-    Progress(number, 100);
-    if (callbacks.trackDone) {
-        callbacks.trackDone(number, target, bytes);
-    }
-    return Outcome::Done;
+    reporter->Finished(
+        slot, [encoder](QString* error) { return encoder->Commit(error); }, bytes);
 }

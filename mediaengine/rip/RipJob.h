@@ -1,8 +1,9 @@
 #pragma once
 // Rips tracks of one disc to MP3 files: reads the audio, encodes it with LAME, tags it with TagLib
 // (ID3v2, Japanese intact) and names each file after the preferences, below
-// <record folder>/<artist>/<album>/. Runs on worker threads; Stop ends it early and leaves no
-// partial file.
+// <record folder>/<artist>/<album>/. One thread reads the disc in order while tracks are encoded
+// side by side on every core; results are reported in disc order (see RipCallbacks). Stop ends it
+// early and leaves no partial file.
 
 #include "mediaengine/rip/RipRequest.h"
 

@@ -23,9 +23,15 @@ struct RipRequest {
     DiscInfo disc;     // titles as the player shows them (the user may have renamed)
     QList<int> tracks; // track numbers to rip, ascending
     RipPreferences preferences;
+    // Encoder threads; 0 takes one per core. A second thread reads the disc ahead of them.
+    int encoders = 0;
+    // Audio read ahead of the encoders, in bytes; 0 takes the default (64 MiB).
+    qint64 readAheadBytes = 0;
 };
 
-// Progress of a rip. Called on the rip's worker threads: receivers hand work to the UI thread.
+// Progress of a rip. Called on the rip's worker threads, one call at a time and in track order, as
+// a rip of one track after the other would make them: a later track's progress is held back until
+// every earlier track is done or has failed. Receivers hand work to the UI thread.
 struct RipCallbacks {
     std::function<void(int track, int percent)> progress; // 0..100, per track
     std::function<void(int track, const QString& hostFile, qint64 bytes)> trackDone;

@@ -34,12 +34,12 @@ bool CTrackEncoder::Finish(qint64* bytes, QString* error) {
         Abort();
         return false;
     }
-    const qint64 size = m_writer.Size();
-    if (!m_writer.Commit(error)) {
-        return false;
-    }
-    *bytes = size;
+    *bytes = m_writer.Size();
     return true;
+}
+
+bool CTrackEncoder::Commit(QString* error) {
+    return m_writer.Commit(error);
 }
 
 void CTrackEncoder::Abort() {

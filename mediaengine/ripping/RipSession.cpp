@@ -122,6 +122,11 @@ void CRipSession::Stop() {
     }
 }
 
+void CRipSession::DiscGone() {
+    m_discGone = true;
+    Stop();
+}
+
 void CRipSession::Report(int position, const QString& status) {
     m_disc->SetAttribute(position, QStringLiteral("Status"), status);
     const auto engine = m_engine.lock();
@@ -216,10 +221,11 @@ void CRipSession::Finished(bool stopped) {
     }
     m_running = false;
     if (stopped) {
-        // A track cut short has no file: it is not being ripped any more.
+        // A track cut short has no file: it is not being ripped any more. When its disc was taken
+        // out it failed, and says so.
         for (int position : m_positions) {
             if (m_disc->Attribute(position, QStringLiteral("Status")).startsWith(engine_text::kRippingHead)) {
-                Report(position, QString());
+                Report(position, m_discGone ? engine_text::kRipFailed : QString());
             }
         }
     }

@@ -31,6 +31,8 @@ public:
 
     HRESULT Start(const MediaEngineBackends& backends, const MediaEngineFaults& faults, IMessageLoop* loop);
     void Stop();
+    // The disc left the drive: the rip stops and the track it was at shows an error.
+    void DiscGone();
     bool Running() const { return m_running; }
     QChar Letter() const;
     const RipRequest& Request() const { return m_request; }
@@ -49,5 +51,6 @@ private:
     RipRequest m_request;
     std::unique_ptr<IRipRun> m_run;
     bool m_running = false;
+    bool m_discGone = false;
     QMap<int, int> m_percent; // position -> last percent reported
 };
