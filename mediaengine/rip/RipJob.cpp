@@ -153,6 +153,7 @@ void RipState::Run() {
         int encoders = request.encoders > 0 ? request.encoders : int(std::thread::hardware_concurrency());
         encoders = std::clamp(encoders, 1, std::max(1, int(request.tracks.size())));
         std::vector<std::thread> threads;
+        threads.reserve(std::size_t(encoders));
         for (int i = 0; i < encoders; ++i) {
             threads.emplace_back([this] { Encode(); });
         }

@@ -34,6 +34,10 @@ bool CTrackEncoder::Finish(qint64* bytes, QString* error) {
         Abort();
         return false;
     }
+    // Flushed here, on the encoder's thread, so the commit that follows in disc order is quick.
+    if (!m_writer.Flush(error)) {
+        return false;
+    }
     *bytes = m_writer.Size();
     return true;
 }

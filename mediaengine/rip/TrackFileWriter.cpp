@@ -115,6 +115,19 @@ bool CTrackFileWriter::WriteAt(qint64 offset, const QByteArray& bytes, QString* 
     return true;
 }
 
+bool CTrackFileWriter::Flush(QString* error) {
+    if (m_fd < 0) {
+        *error = QStringLiteral("no file is being written");
+        return false;
+    }
+    if (::fsync(m_fd) != 0) {
+        *error = QStringLiteral("cannot write %1: %2").arg(m_finalPath, Reason(errno));
+        Discard();
+        return false;
+    }
+    return true;
+}
+
 bool CTrackFileWriter::Commit(QString* error) {
     if (m_fd < 0) {
         *error = QStringLiteral("no file is being written");

@@ -21,6 +21,8 @@ public:
     bool Write(const QByteArray& bytes, QString* error);
     // Overwrites bytes already written.
     bool WriteAt(qint64 offset, const QByteArray& bytes, QString* error);
+    // Flushes the data to the disk (a full disk may only show here); the file stays temporary.
+    bool Flush(QString* error);
     // Flushes the data to the disk and renames the file to its final name, replacing an older file.
     bool Commit(QString* error);
     // Closes and deletes the temporary file.

@@ -103,6 +103,7 @@ HRESULT CRipSession::Start(const MediaEngineBackends& backends, const MediaEngin
     ripFaults.zeroSizeTrack = faults.zeroSizeTrack > 0 && faults.zeroSizeTrack <= m_disc->TrackCount()
                                   ? m_disc->Track(faults.zeroSizeTrack - 1).discNumber
                                   : 0;
+    ripFaults.unreadableSector = faults.unreadableSector;
     m_run = backends.makeRip(m_request, callbacks, ripFaults);
     if (!m_run) {
         return E_FAIL;

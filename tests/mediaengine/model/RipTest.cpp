@@ -317,3 +317,66 @@ TEST_F(Rip, TheUiThreadIsNeverBusyWithTheRipForLong) {
 }
 
 } // namespace
+
+namespace {
+
+// What the rip left: each track's status, the library's track numbers, and the files.
+struct RipOutcome {
+    QStringList statuses;
+    QStringList libraryTracks;
+    int files = 0;
+};
+
+class RipTrouble : public CEngineFixture {
+protected:
+    RipOutcome Outcome() {
+        RipOutcome outcome;
+        for (long i = 0; i < 3; ++i) {
+            outcome.statuses << Info(Item(m_ripped.Get(), i).Get(), QStringLiteral("Status"));
+        }
+        ComPtr<IWMPPlaylist> album;
+        EXPECT_EQ(Library()->getByAlbum(CComBSTR(QStringLiteral("夏の記憶")), &album), S_OK);
+        for (long i = 0; album && i < Count(album.Get()); ++i) {
+            outcome.libraryTracks << Info(Item(album.Get(), i).Get(), QStringLiteral("WM/TrackNumber"));
+        }
+        outcome.files = int(FilesBelow(Host(QStringLiteral("C:\\Users\\user\\Music"))).size());
+        return outcome;
+    }
+    void StartRip() {
+        CreatePlayer();
+        m_ripped = CdPlaylist(0); // the disc record the rip reports on, even once it is gone
+        ComPtr<IWMPCdromRip> rip;
+        ASSERT_EQ(Drive(0).As(&rip), S_OK);
+        ASSERT_EQ(rip->startRip(), S_OK);
+    }
+    ComPtr<IWMPPlaylist> m_ripped;
+};
+
+TEST_F(RipTrouble, AnUnreadableSectorFailsItsTrackAndTheRestIsRipped) {
+    Insert(QLatin1Char('D'), MakeJapaneseDisc());
+    m_config.faults.unreadableSector = 150; // inside track 2
+    StartRip();
+    ASSERT_TRUE(WaitForRipEnd());
+    const RipOutcome outcome = Outcome();
+    EXPECT_EQ(outcome.statuses,
+              (QStringList{engine_text::Ripped(), engine_text::kRipFailed, engine_text::Ripped()}));
+    EXPECT_EQ(outcome.libraryTracks, (QStringList{"1", "3"}));
+    EXPECT_EQ(outcome.files, 2);
+}
+
+TEST_F(RipTrouble, ADiscTakenOutDuringTheRipFailsTheTrackItWasAt) {
+    Insert(QLatin1Char('D'), MakeJapaneseDisc());
+    m_config.faults.stallAtTrack = 2; // holds the rip inside track 2 until the disc goes
+    StartRip();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Percent(Info(Item(m_ripped.Get(), 1).Get(), QStringLiteral("Status"))) > 0; }));
+    TakeOut(QLatin1Char('D'));
+    ASSERT_EQ(Test()->CheckMedia(), S_OK);
+    ASSERT_TRUE(WaitForRipEnd());
+    const RipOutcome outcome = Outcome();
+    EXPECT_EQ(outcome.statuses, (QStringList{engine_text::Ripped(), engine_text::kRipFailed, QString()}));
+    EXPECT_EQ(outcome.libraryTracks, QStringList{"1"});
+    EXPECT_EQ(outcome.files, 1) << "nothing of the cut track stays";
+}
+
+} // namespace
