@@ -9,6 +9,7 @@
 #include "app/QuendaApp.h"
 #include "controller/QuendaDlg.h"
 #include "mediaengine/MediaEngine.h"
+#include "mediaengine/drives/HostCdDrives.h"
 #include "platform/Platform.h"
 #include "platform/files/Volumes.h"
 #include "platform/messages/QtMessageLoop.h"
@@ -110,6 +111,8 @@ int main(int argc, char** argv) {
         hostRegistry = CRegistry::CreateHost();
         hostVolumes = std::make_unique<CVolumes>();
         hostVolumes->LoadHost();
+        // The CD drives; the media engine's drive monitor watches their discs.
+        CHostCdDrives::AddTo(*hostVolumes);
         services.registry = hostRegistry.get();
         services.volumes = hostVolumes.get();
         services.system = &hostSystem;

@@ -6,9 +6,11 @@
 // and tests, the description of the synchronisation devices (devices.ini). The CD drives are those
 // of the volume table; a CD drive's `disc` field names the disc image in it.
 //
-// Media changes (a disc put in or taken out of a drive, a device connected or disconnected in
-// devices.ini) are noticed by a poll every kMediaPollMs on the UI thread, through a hidden child
-// window's timer; tests call IMediaEngineTest::CheckMedia to look at once.
+// Media changes of the sandbox (a disc image put in or taken out of a drive, a device connected or
+// disconnected in devices.ini) are noticed by a poll every kMediaPollMs on the UI thread, through a
+// hidden child window's timer; tests call IMediaEngineTest::CheckMedia to look at once. Physical
+// drives are watched by a monitor thread that reads a new disc off the UI thread and reports it at
+// once (see drives/DriveMonitor.h).
 
 #include "mediaengine/MediaEngineBackends.h"
 #include "mediaengine/MediaEngineFaults.h"

@@ -4,6 +4,9 @@
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/devices/DeviceList.h"
 #include "mediaengine/devices/SyncDevice.h"
+#include "mediaengine/drives/CdRootTable.h"
+#include "mediaengine/drives/DriveMonitor.h"
+#include "mediaengine/drives/DriveProbeScope.h"
 #include "mediaengine/library/Library.h"
 #include "mediaengine/ripping/RipPreferenceReader.h"
 #include "mediaengine/ripping/RipSession.h"
@@ -23,6 +26,13 @@ namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
 
+// Label Windows gives an audio CD; the program shows it as "CD ドライブ".
+const QString kAudioCdLabel = QStringLiteral("Audio CD");
+
+// The volume table holds one root lister. When two engines live at once (a player created anew
+// before the old one is gone), the one that installed the current lister is the one to remove it.
+std::weak_ptr<CCdRootTable> g_installedLister;
+
 // True while some descriptor of this process refers to the file: a reader is still at it.
 bool IsOpenHere(const QString& hostPath) {
     const QString target = QFileInfo(hostPath).canonicalFilePath();
@@ -41,7 +51,9 @@ bool IsOpenHere(const QString& hostPath) {
 
 } // namespace
 
-CEngine::CEngine(MediaEngineConfig config) : m_config(std::move(config)), m_loop(CPlatform::Current().loop) {}
+CEngine::CEngine(MediaEngineConfig config)
+    : m_config(std::move(config)), m_loop(CPlatform::Current().loop),
+      m_cdRoots(std::make_shared<CCdRootTable>()) {}
 
 CEngine::~CEngine() {
     Shutdown();
@@ -69,6 +81,13 @@ void CEngine::Start() {
     m_devices = std::make_unique<CDeviceList>(QDir(dir).filePath(QStringLiteral("devices.ini")));
     m_devices->Reload();
     ReadDrives(false);
+    if (CVolumes* volumes = CPlatform::Current().volumes) {
+        // The lister keeps the table alive: the volume table may call it on another thread while
+        // the engine is going.
+        volumes->SetCdRootLister([table = m_cdRoots](QChar letter) { return table->Listing(letter); });
+        m_listerVolumes = volumes;
+        g_installedLister = m_cdRoots;
+    }
 
     CWindowTable* windows = CPlatform::Current().windows;
     if (windows && m_loop) {
@@ -83,6 +102,8 @@ void CEngine::Start() {
 
 void CEngine::Shutdown() {
     m_events = nullptr;
+    m_stopped = true;
+    StopMonitor();
     m_rip.reset();
     if (m_pollWindow) {
         if (m_loop) {
@@ -93,6 +114,14 @@ void CEngine::Shutdown() {
         }
         m_pollWindow = nullptr;
     }
+    if (m_listerVolumes) {
+        // Only through the volume table still in use: a table of an ended test may be gone.
+        if (CPlatform::Current().volumes == m_listerVolumes && g_installedLister.lock() == m_cdRoots) {
+            m_listerVolumes->SetCdRootLister({});
+        }
+        m_listerVolumes = nullptr;
+    }
+    m_cdRoots->Clear();
     m_drives.clear();
     RunDeletions();
 }
@@ -152,7 +181,7 @@ QString CEngine::ResolveDisc(const QString& disc) const {
 }
 
 void CEngine::LoadDisc(DriveSlot& slot, const QString& discPath) {
-    slot.disc = CCdDisc::Empty(slot.letter);
+    std::shared_ptr<CCdDisc> loaded = CCdDisc::Empty(slot.letter);
     if (!discPath.isEmpty()) {
         const QString source = ResolveDisc(discPath);
         DiscInfo info;
@@ -166,11 +195,27 @@ void CEngine::LoadDisc(DriveSlot& slot, const QString& discPath) {
             auto disc = CCdDisc::FromInfo(slot.letter, source, info);
             // A disc without audio tracks is no disc to this player.
             if (disc->TrackCount() > 0) {
-                slot.disc = disc;
+                loaded = disc;
             }
         }
     }
+    SetDisc(slot, loaded);
+}
+
+void CEngine::SetDisc(DriveSlot& slot, std::shared_ptr<CCdDisc> disc) {
+    slot.disc = std::move(disc);
     slot.playlist = MakeComObject<CCdPlaylist>(weak_from_this(), slot.disc);
+    QList<int> tracks;
+    for (int position = 0; position < slot.disc->TrackCount(); ++position) {
+        tracks.append(slot.disc->Track(position).discNumber);
+    }
+    m_cdRoots->SetTracks(slot.letter, tracks);
+}
+
+void CEngine::DiscGoneFrom(QChar letter) {
+    if (m_rip && m_rip->Running() && m_rip->Letter() == letter) {
+        m_rip->DiscGone();
+    }
 }
 
 void CEngine::ReadDrives(bool fireChanges) {
@@ -187,24 +232,41 @@ void CEngine::ReadDrives(bool fireChanges) {
     std::vector<DriveSlot> next;
     QList<int> changed;
     for (const CVolumes::Drive& drive : cdDrives) {
+        // A physical drive's disc is the drive monitor's to find: its slot changes only when the
+        // drive itself does, and a new one starts empty until the monitor has looked.
+        const bool physical = !drive.device.isEmpty() && drive.disc.isEmpty();
         const QString disc = drive.present ? drive.disc : QString();
-        const QString seen = drive.present ? QStringLiteral("1|") + disc : QStringLiteral("0|");
+        const QString seen = physical        ? QStringLiteral("device|") + drive.device
+                             : drive.present ? QStringLiteral("1|") + disc
+                                             : QStringLiteral("0|");
         const int old = CdDriveIndex(drive.letter);
         if (old >= 0 && m_drives[std::size_t(old)].seen == seen) {
             next.push_back(m_drives[std::size_t(old)]);
             continue;
         }
-        if (m_rip && m_rip->Running() && m_rip->Letter() == drive.letter) {
-            m_rip->Stop(); // its disc has gone
-        }
+        DiscGoneFrom(drive.letter);
         DriveSlot slot;
         slot.letter = drive.letter;
         slot.seen = seen;
-        LoadDisc(slot, disc);
+        if (physical) {
+            slot.device = drive.device;
+            SetDisc(slot, CCdDisc::Empty(drive.letter));
+        } else {
+            LoadDisc(slot, disc);
+        }
         next.push_back(slot);
         changed.append(int(next.size()) - 1);
     }
+    // A drive gone from the table shows nothing in its root any more.
+    for (const DriveSlot& slot : m_drives) {
+        if (std::none_of(next.begin(), next.end(),
+                         [&slot](const DriveSlot& s) { return s.letter == slot.letter; })) {
+            DiscGoneFrom(slot.letter);
+            m_cdRoots->SetTracks(slot.letter, {});
+        }
+    }
     m_drives = std::move(next);
+    UpdateMonitor();
     if (fireChanges) {
         for (int index : changed) {
             if (m_events) {
@@ -216,8 +278,17 @@ void CEngine::ReadDrives(bool fireChanges) {
 
 HRESULT CEngine::Eject(QChar letter) {
     CVolumes* volumes = CPlatform::Current().volumes;
-    if (!volumes || CdDriveIndex(letter) < 0) {
+    const int index = CdDriveIndex(letter);
+    if (!volumes || index < 0) {
         return E_FAIL;
+    }
+    if (const QString device = m_drives[std::size_t(index)].device; !device.isEmpty()) {
+        // The tray may take seconds: the monitor's thread opens it and then reports the empty drive.
+        if (!m_monitor) {
+            return E_FAIL;
+        }
+        m_monitor->Eject(device);
+        return S_OK;
     }
     volumes->SetDisc(letter, QString());
     volumes->SetPresent(letter, false);
@@ -229,6 +300,96 @@ HRESULT CEngine::Eject(QChar letter) {
 void CEngine::CheckMedia() {
     ReadDrives(true);
     CheckDevices(true);
+}
+
+// --- physical drives ------------------------------------------------------------------------------
+
+QList<MonitoredDrive> CEngine::PhysicalDrives() const {
+    QList<MonitoredDrive> drives;
+    for (const DriveSlot& slot : m_drives) {
+        if (!slot.device.isEmpty()) {
+            drives.append({slot.letter, slot.device});
+        }
+    }
+    return drives;
+}
+
+void CEngine::UpdateMonitor() {
+    if (!m_started || m_stopped || !m_loop) {
+        return;
+    }
+    const QList<MonitoredDrive> drives = PhysicalDrives();
+    if (m_monitor) {
+        m_monitor->SetDrives(drives);
+        return;
+    }
+    const std::optional<DriveProbe> injected = CDriveProbeScope::Current();
+    if (drives.isEmpty() && !injected) {
+        return;
+    }
+    const unsigned run = ++m_monitorRun;
+    const std::weak_ptr<CEngine> weak = weak_from_this();
+    IMessageLoop* loop = m_loop;
+    // Runs on the monitor's thread: only the loop is touched there.
+    auto reporter = [weak, loop, run](const DriveReport& report) {
+        loop->RunOnUiThread([weak, run, report] {
+            const auto engine = weak.lock();
+            if (engine && engine->m_monitor && engine->m_monitorRun == run) {
+                engine->DriveReported(report);
+            }
+        });
+    };
+    m_monitor = std::make_unique<CDriveMonitor>(injected ? *injected : HostDriveProbe(),
+                                                m_config.backends.readDisc, reporter);
+    m_monitor->Start(drives);
+}
+
+void CEngine::StopMonitor() {
+    if (m_monitor) {
+        m_monitor->Stop(); // joins: no report is handed over after this
+        m_monitor.reset();
+    }
+}
+
+void CEngine::DriveReported(const DriveReport& report) {
+    const int index = CdDriveIndex(report.letter);
+    if (index < 0) {
+        return;
+    }
+    DriveSlot& slot = m_drives[std::size_t(index)];
+    if (slot.device != report.device) {
+        return; // the letter holds another drive by now
+    }
+    if (report.discChanged) {
+        DiscGoneFrom(slot.letter);
+        std::shared_ptr<CCdDisc> disc = CCdDisc::Empty(slot.letter);
+        if (report.present && report.read) {
+            auto read = CCdDisc::FromInfo(slot.letter, report.device, report.info);
+            // A disc without audio tracks is no disc to this player.
+            if (read->TrackCount() > 0) {
+                disc = read;
+            }
+        } else if (report.present) {
+            qWarning().noquote() << "media engine: the disc in" << QString(slot.letter) + QLatin1Char(':')
+                                 << "cannot be read:" << report.error;
+        }
+        SetDisc(slot, disc);
+    }
+    // The volume table first, so whoever hears the event finds the drive as it now is.
+    if (CVolumes* volumes = CPlatform::Current().volumes) {
+        std::optional<CVolumes::Drive> drive = volumes->DriveOf(slot.letter);
+        if (drive && drive->device == report.device) {
+            drive->present = report.present;
+            drive->root = report.mountPoint;
+            drive->label = !report.mountPoint.isEmpty()  ? report.mountLabel
+                           : slot.disc->TrackCount() > 0 ? kAudioCdLabel
+                                                         : QString();
+            volumes->SetDrive(*drive);
+        }
+    }
+    if (report.discChanged && m_events) {
+        m_events->FireCdromMediaChange(index);
+    }
 }
 
 // --- rip ------------------------------------------------------------------------------------------

@@ -3,8 +3,12 @@
 // the running rip. The player object owns it; the objects it hands out (drives, playlists, items,
 // devices) share it, so they stay usable after the player is gone, but fire nothing then.
 //
-// Everything runs on the UI thread. Worker threads (disc reading, encoding) hand their results
-// over with the message loop's RunOnUiThread.
+// Everything runs on the UI thread. Worker threads (disc reading, encoding, the drive monitor) hand
+// their results over with the message loop's RunOnUiThread.
+//
+// Two kinds of CD drive: a sandbox drive names a disc image in its `disc` field and is read when
+// the media poll (or a test's CheckMedia) sees the field change; a physical drive (a `device` and
+// no `disc`) is watched by the drive monitor's thread, which reads a new disc there and reports it.
 
 #include "mediaengine/MediaEngine.h"
 #include "mediaengine/cd/CdDisc.h"
@@ -19,7 +23,12 @@
 #include <vector>
 
 class CCdPlaylist;
+class CCdRootTable;
+class CDriveMonitor;
 class CLibrary;
+class CVolumes;
+struct DriveReport;
+struct MonitoredDrive;
 class CDeviceList;
 class CRipSession;
 class IMessageLoop;
@@ -31,9 +40,10 @@ public:
     CEngine(const CEngine&) = delete;
     CEngine& operator=(const CEngine&) = delete;
 
-    // Opens the library, reads the devices and the drives, and starts the media poll.
+    // Opens the library, reads the devices and the drives, starts the media poll, lists the CD
+    // drives' roots for the volume layer and, when there are physical drives, the drive monitor.
     void Start();
-    // Stops the rip and the poll and drops the event target: the player is going.
+    // Stops the rip, the poll and the drive monitor and drops the event target: the player is going.
     void Shutdown();
     void SetEvents(IEngineEvents* events) { m_events = events; }
     IEngineEvents* Events() const { return m_events; }
@@ -52,6 +62,8 @@ public:
     int CdDriveIndex(QChar letter) const;
     // The playlist of the disc now in the drive; null for a letter that is not a CD drive.
     ComPtr<CCdPlaylist> CdPlaylist(QChar letter) const;
+    // Sandbox drive: empties it at once and reports it on a later turn. Physical drive: the tray
+    // opens on the monitor's thread and the monitor reports the empty drive.
     HRESULT Eject(QChar letter);
     // Compares the drives and devices.ini with what was seen last, and fires what changed.
     void CheckMedia();
@@ -87,10 +99,22 @@ private:
         QString seen; // what the volume table said of the drive when it was last read
         std::shared_ptr<CCdDisc> disc;
         ComPtr<CCdPlaylist> playlist;
+        QString device; // a physical drive's device node; empty for a sandbox drive
     };
 
     void ReadDrives(bool fireChanges);
     void LoadDisc(DriveSlot& slot, const QString& discPath);
+    // Gives the slot its disc record (and a new playlist) and shows it in the drive's root.
+    void SetDisc(DriveSlot& slot, std::shared_ptr<CCdDisc> disc);
+    // The rip of this drive loses its disc.
+    void DiscGoneFrom(QChar letter);
+    // Starts the drive monitor when there are physical drives (or a test's probe), or tells the
+    // running one which drives there are now.
+    void UpdateMonitor();
+    void StopMonitor();
+    QList<MonitoredDrive> PhysicalDrives() const;
+    // A report of the drive monitor, on the UI thread.
+    void DriveReported(const DriveReport& report);
     void CheckDevices(bool fireChanges);
     void RunDeletions();
     QString ResolveDisc(const QString& disc) const;
@@ -100,6 +124,7 @@ private:
     IMessageLoop* m_loop = nullptr;
     bool m_remote = false;
     bool m_started = false;
+    bool m_stopped = false;
     std::vector<DriveSlot> m_drives;
     std::shared_ptr<CLibrary> m_library;
     QString m_libraryError;
@@ -107,4 +132,9 @@ private:
     std::shared_ptr<CRipSession> m_rip;
     QStringList m_pendingDeletes;
     HWND m_pollWindow = nullptr;
+    std::unique_ptr<CDriveMonitor> m_monitor;
+    unsigned m_monitorRun = 0; // tells a report of an earlier monitor from one of the current
+    // Lives as long as the lister that reads it, which the volume table may keep a moment longer.
+    std::shared_ptr<CCdRootTable> m_cdRoots;
+    CVolumes* m_listerVolumes = nullptr; // where this engine's lister is installed
 };

@@ -104,6 +104,7 @@ void CRipJob::Start() {
 void CRipJob::Stop() {
     RipState& state = *m_impl->state;
     state.stopRequested = true;
+    state.reporter->Stop();
     state.queue->StopFrom(0);
 }
 

@@ -54,6 +54,11 @@ void CRipReporter::Stopped(int slot) {
     Deliver();
 }
 
+void CRipReporter::Stop() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_end = std::min(m_end, m_front);
+}
+
 void CRipReporter::Deliver() {
     std::lock_guard<std::mutex> delivering(m_deliveryMutex);
     for (;;) {

@@ -34,6 +34,9 @@ public:
     void Failed(int slot, const QString& reason, bool fatal);
     // The track was stopped before it ended: nothing from it on is delivered.
     void Stopped(int slot);
+    // The rip is being stopped: nothing more is delivered, even a track finished meanwhile, so the
+    // receiver learns of no track after it asked for the stop.
+    void Stop();
     // Delivers what can still be delivered, discards the rest and makes the last call.
     void Close(bool stopped);
 
