@@ -26,6 +26,12 @@ QByteArray CId3TagRenderer::Render(const TrackTags& tags) {
     if (tags.trackNumber > 0) {
         AddText(&tag, "TRCK", QString::number(tags.trackNumber));
     }
+    if (!tags.toc.isEmpty()) {
+        auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::UTF16);
+        frame->setDescription(TagLib::String("TOC", TagLib::String::Latin1));
+        frame->setText(TagLib::String(tags.toc.toUtf8().constData(), TagLib::String::UTF8));
+        tag.addFrame(frame);
+    }
     const TagLib::ByteVector data = tag.render(TagLib::ID3v2::v3);
     return QByteArray(data.data(), static_cast<qsizetype>(data.size()));
 }

@@ -12,6 +12,8 @@ struct TrackTags {
     QString album;
     QString albumArtist;
     int trackNumber = 0;
+    // The disc's identity ("TOC" user text), so a player finds the disc of a file added later.
+    QString toc;
 };
 
 class CId3TagRenderer {

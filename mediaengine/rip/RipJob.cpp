@@ -228,6 +228,7 @@ TrackTags RipState::TagsOf(int number) const {
     tags.albumArtist = request.disc.artist;
     tags.artist = request.disc.artist;
     tags.trackNumber = number;
+    tags.toc = request.disc.toc;
     for (const DiscTrack& track : request.disc.tracks) {
         if (track.number == number) {
             tags.title = track.title;

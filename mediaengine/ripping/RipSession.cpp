@@ -58,7 +58,6 @@ HRESULT CRipSession::Start(const MediaEngineBackends& backends, const MediaEngin
         return E_NOTIMPL;
     }
     const std::weak_ptr<CRipSession> self = weak_from_this();
-    const QString toc = m_disc->Toc();
     RipCallbacks callbacks;
     callbacks.progress = [self, loop](int track, int percent) {
         loop->RunOnUiThread([self, track, percent] {
@@ -67,15 +66,9 @@ HRESULT CRipSession::Start(const MediaEngineBackends& backends, const MediaEngin
             }
         });
     };
-    callbacks.trackDone = [self, loop, toc](int track, const QString& hostFile, qint64 bytes) {
-        // The disc's identity goes into the file too, so a rip added back later is found by it.
-        // Done here, on the worker, to keep file work off the UI thread.
-        if (bytes > 0 && !toc.isEmpty()) {
-            QString error;
-            if (!CFileTags::Write(hostFile, QStringLiteral("TOC"), toc, &error)) {
-                qWarning().noquote() << "media engine:" << error;
-            }
-        }
+    // The disc's identity goes into each file's tag too (the request carries it), so a rip added
+    // back later is found by it.
+    callbacks.trackDone = [self, loop](int track, const QString& hostFile, qint64 bytes) {
         loop->RunOnUiThread([self, track, hostFile, bytes] {
             if (const auto session = self.lock()) {
                 session->Done(track, hostFile, bytes);
