@@ -10,6 +10,7 @@
 #include <QtEndian>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 extern "C" {
 #include <cdio/cdio.h>
@@ -77,7 +78,8 @@ QString BinNameLibcdioExpects(const QString& cuePath) {
 
 } // namespace
 
-std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImage(const QString& cuePath, QString* error) {
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImage(const QString& cuePath, QString* error,
+                                                        ImageReading reading) {
     InstallLogHandler();
     const std::lock_guard<std::mutex> lock(g_openMutex);
     t_cdioMessage.clear();
@@ -106,6 +108,7 @@ std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImage(const QString& cuePath, 
         return nullptr;
     }
     const qint64 imageSectors = QFileInfo(sheet.BinPath()).size() / kSectorBytes;
+    reader->m_direct = reading == ImageReading::Direct;
     if (!reader->Load(sheet.TrackCount(), imageSectors, sheet.BigEndian(), error)) {
         error->prepend(cuePath + QLatin1String(": "));
         return nullptr;
@@ -223,6 +226,7 @@ bool CCdioDiscReader::Load(int expectedTracks, qint64 imageSectors, bool bigEndi
     // Images say their byte order; drives deliver little-endian samples. Left unknown, paranoia would
     // guess it from the music.
     m_drive->bigendianp = bigEndian ? 1 : 0;
+    m_bigEndian = bigEndian;
     m_paranoia = cdio_paranoia_init(m_drive);
     if (m_paranoia == nullptr) {
         *error = QStringLiteral("cannot start error-corrected reading");
@@ -263,6 +267,31 @@ bool CCdioDiscReader::ReadSectors(int firstSector, int count, QByteArray* pcm) {
         m_readError = QStringLiteral("the disc has no audio");
         return false;
     }
+    return m_direct ? ReadDirect(firstSector, count, pcm) : ReadThroughParanoia(firstSector, count, pcm);
+}
+
+bool CCdioDiscReader::ReadDirect(int firstSector, int count, QByteArray* pcm) {
+    pcm->resize(static_cast<qsizetype>(count) * kSectorBytes);
+    // Sector by sector: a read of several that runs into a missing part of the image would
+    // succeed with the missing sectors left unfilled.
+    for (int i = 0; i < count; ++i) {
+        if (cdio_read_audio_sector(m_cdio, pcm->data() + static_cast<qsizetype>(i) * kSectorBytes,
+                                   firstSector + i) != DRIVER_OP_SUCCESS) {
+            pcm->clear();
+            m_readError = QStringLiteral("sector %1 cannot be read").arg(firstSector + i);
+            return false;
+        }
+    }
+    if (m_bigEndian) {
+        auto* samples = reinterpret_cast<uchar*>(pcm->data());
+        for (qsizetype i = 0; i + 1 < pcm->size(); i += 2) {
+            std::swap(samples[i], samples[i + 1]);
+        }
+    }
+    return true;
+}
+
+bool CCdioDiscReader::ReadThroughParanoia(int firstSector, int count, QByteArray* pcm) {
     if (firstSector != m_nextSector) {
         cdio_paranoia_seek(m_paranoia, firstSector, SEEK_SET);
     }

@@ -1,5 +1,6 @@
 // Opening CUE/BIN images through libcdio: table of contents, titles, audio, and what bad images do.
 #include "mediaengine/disc/DiscReader.h"
+#include "mediaengine/disc/CdioDiscReader.h"
 #include "tests/mediaengine/disc/TestDiscImage.h"
 #include "tests/support/TempDir.h"
 
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -93,27 +95,88 @@ TEST(DiscReader, TocTellsDiscsApartAndRecognisesTheSameDisc) {
     EXPECT_NE(first->Info().toc, other->Info().toc);
 }
 
-TEST(DiscReader, AudioSectorsAreTheImageBytes) {
-    CTempDir dir;
+// An image is read directly in the product and through paranoia as a drive is; both must give the
+// image's samples, little-endian, whichever byte order the image keeps.
+struct ReadingCase {
+    const char* name;
+    CCdioDiscReader::ImageReading reading;
+    bool bigEndianImage;
+};
+const ReadingCase kReadings[] = {
+    {"direct", CCdioDiscReader::ImageReading::Direct, false},
+    {"through paranoia", CCdioDiscReader::ImageReading::Verified, false},
+    {"direct, big-endian image", CCdioDiscReader::ImageReading::Direct, true},
+    {"through paranoia, big-endian image", CCdioDiscReader::ImageReading::Verified, true},
+};
+
+// The image of ThreeTracks, or the same samples in a big-endian ("MOTOROLA") BIN.
+QString MakeImage(const CTempDir& dir, bool bigEndian) {
     const QString cue = CTestDiscImage::Make(dir.Path(), ThreeTracks("utf-8"));
-    const QByteArray bin = ReadFile(dir.File("disc.bin"));
+    if (!bigEndian) {
+        return cue;
+    }
+    QByteArray swapped = ReadFile(dir.File("disc.bin"));
+    for (qsizetype i = 0; i + 1 < swapped.size(); i += 2) {
+        std::swap(swapped[i], swapped[i + 1]);
+    }
+    WriteFile(dir.File("swapped.bin"), swapped);
+    QByteArray sheet = ReadFile(cue);
+    sheet.replace("FILE \"disc.bin\" BINARY", "FILE \"swapped.bin\" MOTOROLA");
+    WriteFile(dir.File("swapped.cue"), sheet);
+    return dir.File("swapped.cue");
+}
+
+TEST(DiscReader, AudioSectorsAreTheImageBytes) {
+    for (const ReadingCase& c : kReadings) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        const QString cue = MakeImage(dir, c.bigEndianImage);
+        const QByteArray bin = ReadFile(dir.File("disc.bin"));
+        QString error;
+        const auto reader = CCdioDiscReader::OpenImage(cue, &error, c.reading);
+        ASSERT_TRUE(reader) << error.toStdString();
+        QByteArray pcm;
+        // Sequential reads, a read across a track boundary, a jump back, the very last sector.
+        const QList<QPair<int, int>> reads = {{0, 40}, {40, 110}, {140, 30}, {5, 3}, {336, 1}};
+        for (const auto& [first, count] : reads) {
+            ASSERT_TRUE(reader->ReadSectors(first, count, &pcm)) << first;
+            ASSERT_EQ(pcm.size(), count * kSector);
+            EXPECT_TRUE(pcm == bin.mid(first * kSector, count * kSector)) << "sectors from " << first;
+        }
+        // The synthesized audio is not silence, so the comparison means something.
+        EXPECT_NE(bin.count('\0'), bin.size());
+
+        EXPECT_FALSE(reader->ReadSectors(330, 10, &pcm)); // past the lead-out
+        EXPECT_TRUE(pcm.isEmpty());
+        EXPECT_FALSE(reader->LastReadError().isEmpty());
+        EXPECT_FALSE(reader->ReadSectors(-1, 2, &pcm));
+    }
+    // What the product opens an image with.
+    CTempDir dir;
+    const QString cue = MakeImage(dir, false);
+    const auto reader = CDiscReader::Open(cue, nullptr);
+    QByteArray pcm;
+    ASSERT_TRUE(reader && reader->ReadSectors(10, 20, &pcm));
+    EXPECT_TRUE(pcm == ReadFile(dir.File("disc.bin")).mid(10 * kSector, 20 * kSector));
+}
+
+TEST(DiscReader, SectorsLostWhileTheDiscIsOpenFailAsOnAScratchedDisc) {
+    // The image loses its end after it was opened (a damaged copy, a medium failing under it):
+    // the sectors that are gone fail with a reason naming the first of them, the ones before still
+    // read, nothing hangs.
+    CTempDir dir;
+    const QString cue = MakeImage(dir, false);
     const auto reader = CDiscReader::Open(cue, nullptr);
     ASSERT_TRUE(reader);
+    ASSERT_TRUE(QFile::resize(dir.File("disc.bin"), qint64(kSector) * 220));
     QByteArray pcm;
-    // Sequential reads, a read across a track boundary, a jump back, the very last sector.
-    const QList<QPair<int, int>> reads = {{0, 40}, {40, 110}, {140, 30}, {5, 3}, {336, 1}};
-    for (const auto& [first, count] : reads) {
-        ASSERT_TRUE(reader->ReadSectors(first, count, &pcm)) << first;
-        ASSERT_EQ(pcm.size(), count * kSector);
-        EXPECT_TRUE(pcm == bin.mid(first * kSector, count * kSector)) << "sectors from " << first;
-    }
-    // The synthesized audio is not silence, so the comparison means something.
-    EXPECT_NE(bin.count('\0'), bin.size());
-
-    EXPECT_FALSE(reader->ReadSectors(330, 10, &pcm)); // past the lead-out
+    EXPECT_TRUE(reader->ReadSectors(100, 50, &pcm));
+    EXPECT_FALSE(reader->ReadSectors(200, 25, &pcm));
+    EXPECT_EQ(reader->LastReadError(), QStringLiteral("sector 220 cannot be read"));
     EXPECT_TRUE(pcm.isEmpty());
-    EXPECT_FALSE(reader->LastReadError().isEmpty());
-    EXPECT_FALSE(reader->ReadSectors(-1, 2, &pcm));
+    EXPECT_FALSE(reader->ReadSectors(225, 25, &pcm));
+    EXPECT_TRUE(reader->ReadSectors(0, 25, &pcm)) << "what is left still reads";
+    EXPECT_TRUE(pcm == ReadFile(dir.File("disc.bin")).left(25 * kSector));
 }
 
 TEST(DiscReader, DataTrackInTheMiddleIsListedButNotRead) {
