@@ -129,14 +129,8 @@ bool CTrackFileWriter::Flush(QString* error) {
 }
 
 bool CTrackFileWriter::Commit(QString* error) {
-    if (m_fd < 0) {
-        *error = QStringLiteral("no file is being written");
-        return false;
-    }
     // A full disk may only show when the data is flushed.
-    if (::fsync(m_fd) != 0) {
-        *error = QStringLiteral("cannot write %1: %2").arg(m_finalPath, Reason(errno));
-        Discard();
+    if (!Flush(error)) {
         return false;
     }
     const int fd = m_fd;

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/files/HostError.h"
+#include "platform/files/MountNames.h"
 #include "platform/win/LastError.h"
 
 #include <QDir>
@@ -106,42 +107,6 @@ QString FileSystemDisplayName(const QString& type) {
     return type.toUpper();
 }
 
-// /proc/mounts writes a blank as \040, a tab as \011 and so on; udev's by-label names use \x20.
-QString DecodeOctalEscapes(const QByteArray& field) {
-    QByteArray out;
-    for (int i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int value = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out.append(char(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(field[i]);
-    }
-    return QString::fromUtf8(out);
-}
-
-QString DecodeHexEscapes(const QString& name) {
-    QByteArray in = name.toUtf8();
-    QByteArray out;
-    for (int i = 0; i < in.size(); ++i) {
-        if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
-            bool ok = false;
-            const int value = in.mid(i + 2, 2).toInt(&ok, 16);
-            if (ok) {
-                out.append(char(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(in[i]);
-    }
-    return QString::fromUtf8(out);
-}
-
 // For every device name (sdb1) the name of the link pointing at it in a /dev/disk/by-* folder.
 QHash<QString, QString> LinksByDevice(const QString& folder) {
     QHash<QString, QString> result;
@@ -150,7 +115,7 @@ QHash<QString, QString> LinksByDevice(const QString& folder) {
     for (const QFileInfo& entry : entries) {
         const QString target = entry.symLinkTarget();
         if (!target.isEmpty())
-            result.insert(QFileInfo(target).fileName(), DecodeHexEscapes(entry.fileName()));
+            result.insert(QFileInfo(target).fileName(), CMountNames::FromLabelLink(entry.fileName()));
     }
     return result;
 }
@@ -473,7 +438,7 @@ bool CVolumes::LoadHost(const HostSources& sources) {
         while (!mountsFile.atEnd()) {
             const QList<QByteArray> fields = mountsFile.readLine().simplified().split(' ');
             if (fields.size() >= 3)
-                mounts.append({DecodeOctalEscapes(fields[0]), DecodeOctalEscapes(fields[1]),
+                mounts.append({CMountNames::FromMountField(fields[0]), CMountNames::FromMountField(fields[1]),
                                QString::fromUtf8(fields[2])});
         }
     }

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -108,6 +109,8 @@ TEST_F(PhysicalDrives, ADiscPutInAndTakenOutIsReportedWithinTwoSeconds) {
     EXPECT_EQ(SearchRoot(m_letter).error, DWORD(ERROR_NOT_READY));
     EXPECT_FALSE(IsAudioOnlyRoot(SearchRoot(m_letter)));
     EXPECT_EQ(MediaChanges(), 2);
+    std::printf("disc put in reported after %lld ms, taken out after %lld ms\n", static_cast<long long>(in),
+                static_cast<long long>(out));
 }
 
 TEST_F(PhysicalDrives, ADiscAlreadyInWhenTheProgramStartsIsReadOffTheUiThread) {
