@@ -50,7 +50,7 @@ struct RipState {
     void ReadTracks(CDiscReader& reader);
     void Encode();
     void EncodeTrack(int slot);
-    bool Fatal(int slot, const QString& reason);
+    void Fatal(int slot, const QString& reason);
     TrackTags TagsOf(int number) const;
 };
 
@@ -215,11 +215,10 @@ void RipState::Encode() {
     }
 }
 
-bool RipState::Fatal(int slot, const QString& reason) {
+void RipState::Fatal(int slot, const QString& reason) {
     queue->Drop(slot);
     queue->StopFrom(slot + 1);
     reporter->Failed(slot, reason, true);
-    return false;
 }
 
 TrackTags RipState::TagsOf(int number) const {
