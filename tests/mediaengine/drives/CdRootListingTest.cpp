@@ -3,7 +3,7 @@
 // empty drive cannot be searched. Sandbox drives, read through the real disc reader.
 #include "platform/files/Volumes.h"
 #include "tests/mediaengine/drives/RootSearch.h"
-#include "tests/mediaengine/model/EngineFixture.h"
+#include "tests/support/engine/EngineFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include "platform/files/Volumes.h"
 #include "tests/mediaengine/drives/RootSearch.h"
 #include "tests/mediaengine/drives/ScriptedDriveProbe.h"
-#include "tests/mediaengine/model/EngineFixture.h"
+#include "tests/support/engine/EngineFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // events that tell it a disc came, went or was renamed.
 #include "mediaengine/core/EngineText.h"
 #include "platform/files/Volumes.h"
-#include "tests/mediaengine/model/EngineFixture.h"
+#include "tests/support/engine/EngineFixture.h"
 
 #include <QFile>
 

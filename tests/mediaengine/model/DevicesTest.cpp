@@ -1,6 +1,6 @@
 // Synchronisation devices described by the sandbox's devices.ini: what the program reads of them,
 // the partnership and stop calls with the events that follow, and devices coming and going.
-#include "tests/mediaengine/model/EngineFixture.h"
+#include "tests/support/engine/EngineFixture.h"
 
 #include <QDir>
 #include <QFile>

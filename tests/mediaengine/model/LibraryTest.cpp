@@ -1,8 +1,8 @@
 // The library: kept in a database that outlives the player, queried through live playlists, fed by
 // add, cleared by remove (the file going only once nobody reads it), and tags written into files.
 #include "platform/files/Volumes.h"
-#include "tests/mediaengine/model/EngineFixture.h"
-#include "tests/mediaengine/model/TestMp3.h"
+#include "tests/support/engine/EngineFixture.h"
+#include "tests/support/engine/TestMp3.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The player object as the program meets it: made by the control container from the player's class
 // id, answering the contract's interfaces, telling its version, and learning remote mode from its site.
-#include "tests/mediaengine/model/EngineFixture.h"
+#include "tests/support/engine/EngineFixture.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // with TagLib; progress arrives as MediaChange events on the UI thread.
 #include "mediaengine/core/EngineText.h"
 #include "platform/files/Volumes.h"
-#include "tests/mediaengine/model/EngineFixture.h"
-#include "tests/mediaengine/model/TestMp3.h"
+#include "tests/support/engine/EngineFixture.h"
+#include "tests/support/engine/TestMp3.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 #include "mediaengine/rip/RipJob.h"
 #include "mediaengine/disc/DiscReader.h"
 #include "mediaengine/rip/ReadAheadQueue.h"
-#include "tests/mediaengine/disc/TestDiscImage.h"
+#include "tests/support/engine/TestDiscImage.h"
 #include "tests/support/TempDir.h"
 
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "tests/mediaengine/model/EngineFixture.h"
+#include "tests/support/engine/EngineFixture.h"
 
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"

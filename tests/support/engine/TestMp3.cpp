@@ -1,4 +1,4 @@
-#include "tests/mediaengine/model/TestMp3.h"
+#include "tests/support/engine/TestMp3.h"
 
 #include <QDir>
 #include <QFile>

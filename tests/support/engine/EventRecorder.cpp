@@ -1,4 +1,4 @@
-#include "tests/mediaengine/model/EventRecorder.h"
+#include "tests/support/engine/EventRecorder.h"
 
 HRESULT CEventRecorder::QueryInterface(const IID& riid, void** object) {
     if (dispatchOnly && riid == IID_IWMPEvents2) {

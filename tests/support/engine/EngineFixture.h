@@ -14,8 +14,8 @@
 #include "platform/sandbox/Sandbox.h"
 #include "platform/windows/WindowTable.h"
 #include "platform/wmp/Wmp.h"
-#include "tests/mediaengine/disc/TestDiscImage.h"
-#include "tests/mediaengine/model/EventRecorder.h"
+#include "tests/support/engine/TestDiscImage.h"
+#include "tests/support/engine/EventRecorder.h"
 #include "tests/support/TempDir.h"
 
 #include <QString>

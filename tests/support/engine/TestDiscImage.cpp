@@ -1,4 +1,4 @@
-#include "tests/mediaengine/disc/TestDiscImage.h"
+#include "tests/support/engine/TestDiscImage.h"
 
 #include <QDir>
 #include <QStringList>
