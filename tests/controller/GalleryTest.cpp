@@ -4,7 +4,7 @@
 
 #include "controller/AutoCloseDlg.h"
 #include "controller/AutoCloseDlg2.h"
-#include "controller/StatusDlg.h"
+#include "ui/StatusDlg.h"
 #include "controller/WaitDlg.h"
 #include "platform/Platform.h"
 #include "platform/messages/ScriptedModalService.h"

@@ -69,3 +69,15 @@ QWidget* CWidgetWindow::WidgetOf(HWND hwnd) {
     auto it = Widgets().find(hwnd);
     return it == Widgets().end() ? nullptr : it->second.data();
 }
+
+HWND CWidgetWindow::HandleOf(const QWidget* widget) {
+    if (!widget) {
+        return nullptr;
+    }
+    for (const auto& [hwnd, bound] : Widgets()) {
+        if (bound.data() == widget) {
+            return hwnd;
+        }
+    }
+    return nullptr;
+}

@@ -19,6 +19,8 @@ public:
 
     // The widget behind a handle of ours, or null.
     static QWidget* WidgetOf(HWND hwnd);
+    // The handle of a widget of ours, or null.
+    static HWND HandleOf(const QWidget* widget);
 
     ~CWidgetWindow() { Unbind(); }
 

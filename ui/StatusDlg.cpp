@@ -1,4 +1,4 @@
-#include "controller/StatusDlg.h"
+#include "ui/StatusDlg.h"
 
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
