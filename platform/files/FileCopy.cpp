@@ -92,7 +92,8 @@ LONG CFileCopy::Rename(const QString& sourceHost, const QString& targetHost, boo
     return ERROR_SUCCESS;
 }
 
-LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool replace) {
+LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool replace,
+                     const WriteHook& beforeWrite) {
     CDescriptor source(::open(QFile::encodeName(sourceHost).constData(), O_RDONLY | O_CLOEXEC));
     if (source.fd < 0)
         return CHostError::FromErrno(errno);
@@ -119,8 +120,16 @@ LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool 
     }
 
     QByteArray buffer(qsizetype(kBufferSize), Qt::Uninitialized);
+    quint64 offset = 0;
     for (;;) {
-        const ssize_t got = ::read(source.fd, buffer.data(), kBufferSize);
+        size_t want = kBufferSize;
+        if (beforeWrite) {
+            if (const LONG error = beforeWrite(offset, &want); error != ERROR_SUCCESS)
+                return error;
+            if (want == 0)
+                want = 1; // a hook that leaves nothing to read would stop the copy for ever
+        }
+        const ssize_t got = ::read(source.fd, buffer.data(), want);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -130,6 +139,7 @@ LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool 
             break;
         if (!WriteAll(temporary.fd, buffer.constData(), size_t(got)))
             return CHostError::FromErrno(errno);
+        offset += quint64(got);
     }
     // The data must be on the card before the copy counts: a card pulled right after a
     // successful copy still holds the file. Delayed allocation can report no room only here.

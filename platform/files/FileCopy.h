@@ -7,11 +7,19 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <functional>
+
 class CFileCopy {
 public:
+    // Called before each piece is read and written at `offset`, the last time at the end of the
+    // data: may shorten the piece, or end the copy with an error. Tests strike part way through.
+    using WriteHook = std::function<LONG(quint64 offset, size_t* size)>;
+
     // Host paths, already checked by the volume table. Returns a Win32 error: ERROR_DISK_FULL when
     // the medium runs out of room, ERROR_FILE_EXISTS when the target exists and replace is false.
-    static LONG Copy(const QString& sourceHost, const QString& targetHost, bool replace);
+    static LONG Copy(const QString& sourceHost, const QString& targetHost, bool replace,
+                     const WriteHook& beforeWrite = {});
     // Renames on one file system; without replace an existing target is kept (ERROR_ALREADY_EXISTS).
     static LONG Rename(const QString& sourceHost, const QString& targetHost, bool replace);
     // Flushes a folder's entries (a rename or a new name) to the medium.

@@ -1,6 +1,7 @@
 #include "platform/files/FileOps.h"
 
 #include "platform/Platform.h"
+#include "platform/files/CopyFaults.h"
 #include "platform/files/FileCopy.h"
 #include "platform/files/HostError.h"
 #include "platform/files/Volumes.h"
@@ -66,7 +67,7 @@ LONG CheckRoom(const CVolumes::Resolved& target, quint64 sourceSize) {
 }
 
 LONG CopyResolved(const CVolumes::Resolved& source, const CVolumes::Resolved& target, bool replace,
-                  LONG existsError) {
+                  LONG existsError, const CFileCopy::WriteHook& beforeWrite = {}) {
     const std::optional<struct stat> sourceStat = Lstat(source.host);
     if (!sourceStat || !QFileInfo::exists(source.host))
         return MissingError(source.host);
@@ -84,20 +85,29 @@ LONG CopyResolved(const CVolumes::Resolved& source, const CVolumes::Resolved& ta
         return ERROR_SHARING_VIOLATION;
     if (const LONG error = CheckRoom(target, quint64(QFileInfo(source.host).size())); error != ERROR_SUCCESS)
         return error;
-    const LONG error = CFileCopy::Copy(source.host, target.host, replace);
+    const LONG error = CFileCopy::Copy(source.host, target.host, replace, beforeWrite);
     return error == ERROR_FILE_EXISTS ? existsError : error;
 }
 
 } // namespace
 
 BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists) {
+    // A test's faults for this copy strike before it resolves anything (a card pulled between two
+    // files is then simply not there) or part way through the data.
+    CWinPath targetPath;
+    const bool parsed = CWinPath::Parse(target, &targetPath) == ERROR_SUCCESS;
+    CCopyFaults::CCopy faults(parsed ? targetPath.Letter() : QChar());
+    if (const LONG error = faults.Start(); error != ERROR_SUCCESS)
+        return Fail(error);
     CVolumes::Resolved from;
     CVolumes::Resolved to;
     if (const LONG error = Resolve(source, &from, CVolumes::Access::Read); error != ERROR_SUCCESS)
         return Fail(error);
     if (const LONG error = Resolve(target, &to, CVolumes::Access::Write); error != ERROR_SUCCESS)
         return Fail(error);
-    if (const LONG error = CopyResolved(from, to, !failIfExists, ERROR_FILE_EXISTS); error != ERROR_SUCCESS)
+    const auto beforeWrite = [&faults](quint64 offset, size_t* size) { return faults.Write(offset, size); };
+    if (const LONG error = CopyResolved(from, to, !failIfExists, ERROR_FILE_EXISTS, beforeWrite);
+        error != ERROR_SUCCESS)
         return Fail(error);
     return Succeed();
 }
