@@ -1,11 +1,17 @@
 #include "mediaengine/MediaEngine.h"
 
+#include "mediaengine/MediaEngineTest.h"
+
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/player/Player.h"
 #include "platform/wmp/WmpIds.h"
 
 #include <QDir>
 #include <QStandardPaths>
+
+int MediaEngineLiveObjects() {
+    return EngineObjectCount().load();
+}
 
 ControlFactory MediaEngineFactory(const MediaEngineConfig& config) {
     return [config](IUnknown** control) -> HRESULT {

@@ -26,4 +26,7 @@ public:
     virtual int PendingDeletions() const = 0;
 };
 
+// The engine's COM objects alive in the process (players, drives, playlists, items, devices...).
+int MediaEngineLiveObjects();
+
 OLLIVANE_DEFINE_IID(IMediaEngineTest, "{4F4C4C56-0100-4000-8000-454E47000002}");

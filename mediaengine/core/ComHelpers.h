@@ -7,11 +7,27 @@
 #include "platform/com/ComPtr.h"
 
 #include <QString>
+#include <atomic>
 #include <utility>
+
+// How many of the engine's objects are alive: tests check that nothing outlives the player.
+inline std::atomic<int>& EngineObjectCount() {
+    static std::atomic<int> count{0};
+    return count;
+}
+
+// An engine object as MakeComObject makes it: counted while it lives.
+template <class T> class CEngineObject : public T {
+public:
+    template <class... Args> explicit CEngineObject(Args&&... args) : T(std::forward<Args>(args)...) {
+        ++EngineObjectCount();
+    }
+    ~CEngineObject() override { --EngineObjectCount(); }
+};
 
 // A new object of class T (wrapped for reference counting) with one reference, held by the result.
 template <class T, class... Args> ComPtr<T> MakeComObject(Args&&... args) {
-    return ComPtr<T>(new CComObject<T>(std::forward<Args>(args)...));
+    return ComPtr<T>(new CComObject<CEngineObject<T>>(std::forward<Args>(args)...));
 }
 
 // S_OK with a new BSTR, E_POINTER for a null out argument, E_OUTOFMEMORY when it cannot be made.

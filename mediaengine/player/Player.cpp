@@ -58,6 +58,10 @@ HRESULT CPlayer::get_controls(IWMPControls** controls) {
     if (!controls) {
         return E_POINTER;
     }
+    *controls = nullptr;
+    if (Fails("get_controls")) {
+        return E_FAIL;
+    }
     *controls = static_cast<IWMPControls*>(this);
     AddRef();
     return S_OK;

@@ -72,11 +72,15 @@ void CEngineFixture::SetRipPreferences(const QString& folder, DWORD rate, const 
     registry.SetString(HKEY_CURRENT_USER, key, QStringLiteral("CDRecordFileSeparator"), separator);
 }
 
-ComPtr<IWMPPlayer4> CEngineFixture::CreatePlayer(const QString& version) {
+void CEngineFixture::RegisterEngine(const QString& version) {
     m_config.version = version;
-    m_registration.reset();
+    m_registration.reset(); // a registration puts back what it replaced when it goes
     m_registration = std::make_unique<CControlFactoryRegistration>(QString::fromUtf16(kWmpPlayerClsidText),
                                                                    MediaEngineFactory(m_config));
+}
+
+ComPtr<IWMPPlayer4> CEngineFixture::CreatePlayer(const QString& version) {
+    RegisterEngine(version);
     AtlAxWinInit();
     m_host = std::make_unique<CAxWindow>();
     EXPECT_TRUE(m_host->Create(m_main, RECT{0, 0, 640, 480}));

@@ -14,9 +14,9 @@
 #include "platform/sandbox/Sandbox.h"
 #include "platform/windows/WindowTable.h"
 #include "platform/wmp/Wmp.h"
-#include "tests/support/engine/TestDiscImage.h"
-#include "tests/support/engine/EventRecorder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/EventRecorder.h"
+#include "tests/support/engine/TestDiscImage.h"
 
 #include <QString>
 #include <functional>
@@ -41,6 +41,9 @@ protected:
                            const QString& detail = QStringLiteral("*TrackNumber;*SongTitle;Artist;Album"),
                            const QString& separator = QStringLiteral(" "));
 
+    // Registers the engine under the player's class id (with m_config and that version), without
+    // creating a player: for tests that create it the way the program does.
+    void RegisterEngine(const QString& version = QStringLiteral("11.0.5721.5145"));
     // Registers the engine (with m_config) and creates the player in a host window.
     ComPtr<IWMPPlayer4> CreatePlayer(const QString& version = QStringLiteral("11.0.5721.5145"));
     // Lets the player go as the program does at its end.
