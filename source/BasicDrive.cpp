@@ -14,6 +14,10 @@ CBasicDrive::~CBasicDrive() {
     CloseProgress();
 }
 
+CMyComboBox* CBasicDrive::ComboBox() const {
+    return m_comboBox.data();
+}
+
 void CBasicDrive::SetComboBox(CMyComboBox* comboBox) {
     m_comboBox = comboBox;
 }

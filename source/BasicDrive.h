@@ -51,7 +51,7 @@ public:
     CStatusDlg* Progress() const { return m_progress.get(); }
 
 protected:
-    CMyComboBox* ComboBox() const { return m_comboBox.data(); }
+    CMyComboBox* ComboBox() const;
     void SetComboBox(CMyComboBox* comboBox);
 
 private:

@@ -358,6 +358,13 @@ void CReportCtrl::SelectOnly(int row) {
     setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void CReportCtrl::SelectItem(int row) {
+    if (QTreeWidgetItem* item = topLevelItem(row)) {
+        SelectOnly(row);
+        scrollToItem(item);
+    }
+}
+
 void CReportCtrl::SetEditable(bool editable) {
     if (!editable) {
         EndEdit(false);

@@ -76,6 +76,8 @@ public:
     int GetCheckMode() const { return m_checkMode; }
     int GetStateFlags(int row) const;
     int GetSelectedRow() const;
+    // Selects and focuses `row` alone and scrolls it into view.
+    void SelectItem(int row);
 
     // Look and input.
     void SetEditable(bool editable);

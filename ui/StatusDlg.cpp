@@ -94,6 +94,17 @@ void CStatusDlg::DisableCancel() {
     }
 }
 
+void CStatusDlg::EnableWindow(bool enable) {
+    if (QDialog* window = Window()) {
+        window->setEnabled(enable);
+    }
+}
+
+void CStatusDlg::PumpPending() {
+    while (DispatchOnePending()) {
+    }
+}
+
 LRESULT CStatusDlg::OnCancel(WPARAM, LPARAM) {
     if (m_cancelled) {
         return 0;
@@ -115,7 +126,7 @@ bool CStatusDlg::Destroy() {
         return false;
     }
     if (owner) {
-        EnableWindow(owner, TRUE);
+        ::EnableWindow(owner, TRUE);
     }
     const bool destroyed = DestroyWindow();
     // The owner repaints what the window covered at once.

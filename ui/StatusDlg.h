@@ -26,6 +26,10 @@ public:
     bool Cancelled() const { return m_cancelled != 0; }
     // For work that cannot be stopped.
     void DisableCancel();
+    // Lets the window take input (or not).
+    void EnableWindow(bool enable);
+    // Lets the messages waiting for the window run, so it paints while its owner is busy.
+    void PumpPending();
     // Clears the cancelled flag, enables the owner, closes the window; false when there was none.
     bool Destroy();
 
