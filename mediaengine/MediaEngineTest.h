@@ -16,6 +16,10 @@ public:
     // Connects or disconnects a device of devices.ini (by its device id), writes the file and fires
     // the event. E_INVALIDARG for an unknown id.
     virtual HRESULT SetDeviceConnected(const QString& deviceId, bool connected) = 0;
+    // The player starts (wmpssSynchronizing) or ends a synchronisation of a device of devices.ini
+    // on its own: writes the file and fires DeviceSyncStateChange. S_FALSE when the device is in
+    // that state already, E_INVALIDARG for an unknown id.
+    virtual HRESULT SetDeviceSyncState(const QString& deviceId, long state) = 0;
     // A rip is running.
     virtual bool IsRipping() const = 0;
     // The site reported the service type "Remote".

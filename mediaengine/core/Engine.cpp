@@ -561,3 +561,26 @@ HRESULT CEngine::SetDeviceConnected(const QString& deviceId, bool connected) {
     }
     return S_OK;
 }
+
+HRESULT CEngine::SetDeviceSyncState(const QString& deviceId, long state) {
+    if (!m_devices) {
+        return E_FAIL;
+    }
+    CheckDevices(true);
+    DeviceRecord* device = m_devices->Find(deviceId);
+    if (!device) {
+        return E_INVALIDARG;
+    }
+    if (device->syncState == state) {
+        return S_FALSE;
+    }
+    device->syncState = state;
+    if (!m_devices->Save()) {
+        return E_FAIL;
+    }
+    if (m_events) {
+        const ComPtr<IWMPSyncDevice> object = DeviceObject(deviceId);
+        m_events->FireDeviceSyncStateChange(object.Get(), static_cast<WMPSyncState>(state));
+    }
+    return S_OK;
+}

@@ -88,6 +88,7 @@ public:
     CDeviceList* Devices() const { return m_devices.get(); }
     ComPtr<IWMPSyncDevice> DeviceObject(const QString& deviceId);
     HRESULT SetDeviceConnected(const QString& deviceId, bool connected);
+    HRESULT SetDeviceSyncState(const QString& deviceId, long state);
     // Runs work on a later turn of the UI thread, unless the engine is gone by then.
     void Later(std::function<void(CEngine&)> work);
 

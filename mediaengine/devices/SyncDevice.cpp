@@ -165,6 +165,11 @@ HRESULT CSyncDevice::stop() {
     if (!device) {
         return E_FAIL;
     }
+    // Only a change is news: reporting "stopped" for a stopped device would answer a program that
+    // stops devices on each report with another report, for ever.
+    if (device->syncState == wmpssStopped) {
+        return S_OK;
+    }
     device->syncState = wmpssStopped;
     m_engine->Devices()->Save();
     const QString id = m_deviceId;

@@ -267,6 +267,10 @@ HRESULT CPlayer::SetDeviceConnected(const QString& deviceId, bool connected) {
     return m_engine->SetDeviceConnected(deviceId, connected);
 }
 
+HRESULT CPlayer::SetDeviceSyncState(const QString& deviceId, long state) {
+    return m_engine->SetDeviceSyncState(deviceId, state);
+}
+
 bool CPlayer::IsRipping() const {
     return m_engine->IsRipping();
 }

@@ -76,6 +76,7 @@ public:
     HRESULT CheckMedia() override;
     HRESULT SetFaults(const MediaEngineFaults& faults) override;
     HRESULT SetDeviceConnected(const QString& deviceId, bool connected) override;
+    HRESULT SetDeviceSyncState(const QString& deviceId, long state) override;
     bool IsRipping() const override;
     bool IsRemote() const override;
     QString LibraryError() const override;

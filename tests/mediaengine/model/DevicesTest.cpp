@@ -140,11 +140,19 @@ TEST_F(Devices, PartnershipAndStopAreReportedOnTheNextTurn) {
     card->get_status(&status);
     EXPECT_EQ(status, wmpdsNewDevice);
 
+    // Stopping a stopped device is no change and reports nothing; stopping a running one does.
     ASSERT_EQ(Device(0)->stop(), S_OK);
     m_loop.Pump();
-    ASSERT_EQ(sink->events.size(), 2u);
+    ASSERT_EQ(sink->events.size(), 1u);
+    ASSERT_EQ(Test()->SetDeviceSyncState(QStringLiteral("USB\\VID_0A12&PID_0001\\A1"), wmpssSynchronizing),
+              S_OK);
+    ASSERT_EQ(Device(0)->stop(), S_OK);
+    m_loop.Pump();
+    ASSERT_EQ(sink->events.size(), 3u);
     EXPECT_EQ(sink->events[1].name, QStringLiteral("DeviceSyncStateChange"));
-    EXPECT_EQ(sink->events[1].value, wmpssStopped);
+    EXPECT_EQ(sink->events[1].value, wmpssSynchronizing);
+    EXPECT_EQ(sink->events[2].name, QStringLiteral("DeviceSyncStateChange"));
+    EXPECT_EQ(sink->events[2].value, wmpssStopped);
 
     EXPECT_EQ(Device(2)->createPartnership(VARIANT_FALSE), E_FAIL) << "not connected";
 }
