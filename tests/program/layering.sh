@@ -18,6 +18,11 @@ check() { # description, folders, forbidden include pattern
 check "application code includes the media engine" "app controller player source destination ui resources" "mediaengine/"
 check "the platform layer includes a layer above it" "platform" "(app|controller|player|source|destination|ui|resources|mediaengine)/"
 check "the media engine includes application code" "mediaengine" "(app|controller|player|source|destination|ui)/"
+check "the player hosting includes the drives or the window" "player" "(source|destination|controller|app)/"
+check "the CD source includes the destination, the player hosting or the window" "source" "(destination|player|controller|app)/"
+check "the destination includes the window" "destination" "(controller|app)/"
+check "the controls include a subsystem" "ui" "(player|source|destination|controller|app)/"
+check "the window includes the application object" "controller" "app/QuendaApp"
 check "widgets outside the window folders" "platform resources mediaengine app player destination" "Qt(Widgets|Gui)|QWidget|QDialog|QPainter|QApplication"
 [ $status -eq 0 ] && echo "layering: dependencies point one way"
 exit $status
