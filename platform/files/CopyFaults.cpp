@@ -9,16 +9,29 @@
 
 namespace {
 
-// The installed set. Tests install and remove it on their own thread, around the workers.
-std::atomic<CCopyFaults*> g_installed{nullptr};
+// The installed set. A copy takes it and counts itself as its user under this lock, so a set
+// being removed knows every copy that may still use it.
+std::mutex g_installLock;
+CCopyFaults* g_installed = nullptr;
+
+CCopyFaults* Install(CCopyFaults* faults) {
+    std::lock_guard lock(g_installLock);
+    CCopyFaults* previous = g_installed;
+    g_installed = faults;
+    return previous;
+}
 
 } // namespace
 
-CCopyFaults::CCopyFaults() : m_previous(g_installed.exchange(this)) {}
+CCopyFaults::CCopyFaults() : m_previous(Install(this)) {}
 
 CCopyFaults::~CCopyFaults() {
+    // New copies no longer find this set; those under way finish with it first.
+    Install(m_previous);
+    m_closing.store(true);
     Release();
-    g_installed.store(m_previous);
+    std::unique_lock lock(m_mutex);
+    m_heldChanged.wait(lock, [this] { return m_users == 0; });
 }
 
 void CCopyFaults::Add(const Fault& fault) {
@@ -51,12 +64,20 @@ void CCopyFaults::Release() {
 
 bool CCopyFaults::WaitUntilHeld(int timeoutMs) {
     std::unique_lock lock(m_mutex);
-    return m_heldChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_held > 0; });
+    return m_heldChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return !m_held.isEmpty(); });
+}
+
+bool CCopyFaults::WaitUntilHeld(QChar drive, int copy, int timeoutMs) {
+    const QPair<QChar, int> wanted(drive.toUpper(), copy);
+    std::unique_lock lock(m_mutex);
+    return m_heldChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return m_held.contains(wanted); });
 }
 
 bool CCopyFaults::IsHeld() const {
     std::lock_guard lock(m_mutex);
-    return m_held > 0;
+    return !m_held.isEmpty();
 }
 
 int CCopyFaults::Copies(QChar drive) const {
@@ -68,31 +89,35 @@ int CCopyFaults::Copies(QChar drive) const {
     return 0;
 }
 
-LONG CCopyFaults::Hold(const Fault& fault) {
+LONG CCopyFaults::Hold(const Fault& fault, int copy) {
     const quint64 number = ++m_holds;
+    const QPair<QChar, int> held(fault.drive, copy);
     {
         std::lock_guard lock(m_mutex);
-        ++m_held;
+        m_held.append(held);
     }
     m_heldChanged.notify_all();
     const std::function<bool()> ready = [this, number, &fault] {
-        if (m_released.load() >= number)
+        if (m_released.load() >= number || m_closing.load())
             return true;
         return fault.untilTick && CPlatform::Current().loop && GetTickCount() >= *fault.untilTick;
     };
     CWorkerThread::Park(ready);
     {
         std::lock_guard lock(m_mutex);
-        --m_held;
+        m_held.removeOne(held);
     }
     m_heldChanged.notify_all();
     return ERROR_SUCCESS;
 }
 
-CCopyFaults::CCopy::CCopy(QChar drive) : m_faults(g_installed.load()), m_drive(drive.toUpper()) {
+CCopyFaults::CCopy::CCopy(QChar drive) : m_drive(drive.toUpper()) {
+    std::lock_guard install(g_installLock);
+    m_faults = g_installed;
     if (!m_faults)
         return;
     std::lock_guard lock(m_faults->m_mutex);
+    ++m_faults->m_users;
     int number = 0;
     bool counted = false;
     for (auto& [letter, count] : m_faults->m_copies) {
@@ -105,16 +130,27 @@ CCopyFaults::CCopy::CCopy(QChar drive) : m_faults(g_installed.load()), m_drive(d
         m_faults->m_copies.append({m_drive, 1});
         number = 1;
     }
+    m_number = number;
     for (const Fault& fault : m_faults->m_faults) {
         if (fault.drive == m_drive && fault.copy == number)
             m_pending.append(fault);
     }
 }
 
+CCopyFaults::CCopy::~CCopy() {
+    if (!m_faults)
+        return;
+    {
+        std::lock_guard lock(m_faults->m_mutex);
+        --m_faults->m_users;
+    }
+    m_faults->m_heldChanged.notify_all();
+}
+
 LONG CCopyFaults::CCopy::Strike(const Fault& fault) {
     switch (fault.kind) {
     case Kind::Hold:
-        return m_faults->Hold(fault);
+        return m_faults->Hold(fault, m_number);
     case Kind::Fail:
         return fault.error;
     case Kind::PullCard:

@@ -35,6 +35,7 @@ public:
 
     // Installs this set for the process until it is destroyed (the previous set comes back).
     CCopyFaults();
+    // Releases every hold and waits until no copy uses this set any more.
     ~CCopyFaults();
     CCopyFaults(const CCopyFaults&) = delete;
     CCopyFaults& operator=(const CCopyFaults&) = delete;
@@ -47,8 +48,10 @@ public:
 
     // Lets every copy held so far go on.
     void Release();
-    // Real time: waits until a copy is held; false after timeoutMs.
+    // Real time: waits until a copy is held (this copy onto this drive, when given); false after
+    // timeoutMs.
     bool WaitUntilHeld(int timeoutMs = 10000);
+    bool WaitUntilHeld(QChar drive, int copy, int timeoutMs = 10000);
     bool IsHeld() const;
     // Copies started onto the drive since installation.
     int Copies(QChar drive) const;
@@ -58,6 +61,9 @@ public:
     class CCopy {
     public:
         explicit CCopy(QChar drive);
+        ~CCopy();
+        CCopy(const CCopy&) = delete;
+        CCopy& operator=(const CCopy&) = delete;
         // Before the copy opens anything: ERROR_SUCCESS to go on, or the error it fails with.
         LONG Start();
         // Before each write at `offset`: may shorten the write to stop exactly at a fault's byte;
@@ -69,17 +75,20 @@ public:
         CCopyFaults* m_faults = nullptr;
         QList<Fault> m_pending;
         QChar m_drive;
+        int m_number = 0;
     };
 
 private:
-    LONG Hold(const Fault& fault);
+    LONG Hold(const Fault& fault, int copy);
 
     CCopyFaults* m_previous = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_heldChanged;
     QList<Fault> m_faults;
     QList<QPair<QChar, int>> m_copies;
-    int m_held = 0;
+    QList<QPair<QChar, int>> m_held;    // the copies held now
+    int m_users = 0;                    // copies under way that consult this set
     std::atomic<quint64> m_holds{0};    // holds begun
     std::atomic<quint64> m_released{0}; // holds released, by number
+    std::atomic<bool> m_closing{false}; // being destroyed: no copy waits any more
 };

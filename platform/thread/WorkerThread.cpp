@@ -68,16 +68,17 @@ BOOL CWorkerThread::GetExitCodeThread(DWORD* code) const {
 void CWorkerThread::WaitPolling(DWORD pollMs) {
     const bool virtualTime = RunsOnVirtualTime();
     for (;;) {
+        if (virtualTime) {
+            // No virtual time passes while the worker runs: it goes on until it ends or parks.
+            std::unique_lock lock(g_mutex);
+            g_changed.wait(lock, [this] { return m_exitCode != STILL_ACTIVE || m_parked; });
+        }
         DWORD code = STILL_ACTIVE;
         GetExitCodeThread(&code);
         if (code != STILL_ACTIVE)
             return;
         ::Sleep(pollMs);
         WakeParked();
-        if (virtualTime) {
-            std::unique_lock lock(g_mutex);
-            g_changed.wait(lock, [this] { return m_exitCode != STILL_ACTIVE || m_parked; });
-        }
     }
 }
 

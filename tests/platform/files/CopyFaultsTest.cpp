@@ -96,14 +96,13 @@ TEST_F(CopyFaults, AHeldCopyWaitsForReleaseOrForTheClock) {
         Copy(2);
         ++done;
     });
-    ASSERT_TRUE(faults.WaitUntilHeld());
+    ASSERT_TRUE(faults.WaitUntilHeld(QLatin1Char('E'), 1));
     EXPECT_EQ(done.load(), 0);
     EXPECT_TRUE(Card().isEmpty()) << "held before the copy opened anything";
     faults.Release();
     // Held inside the second file: half of it is written, under a temporary name only.
-    for (int i = 0; i < 500 && !(done.load() == 1 && faults.IsHeld()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(faults.IsHeld());
+    ASSERT_TRUE(faults.WaitUntilHeld(QLatin1Char('e'), 2));
+    EXPECT_EQ(done.load(), 1);
     QStringList card = Card();
     EXPECT_EQ(card.size(), 2);
     EXPECT_TRUE(card.contains(QStringLiteral("1.mp3")));

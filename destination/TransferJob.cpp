@@ -1,0 +1,56 @@
+#include "destination/TransferJob.h"
+
+#include "destination/CardNames.h"
+#include "platform/files/FileOps.h"
+#include "platform/files/VolumeFlush.h"
+#include "platform/win/LastError.h"
+
+CTransferJob::CTransferJob(QString cardPath, QString albumName, QStringList files, bool untilFull,
+                           std::atomic<int32_t>* stop, std::atomic<int32_t>* progress)
+    : m_cardPath(std::move(cardPath)), m_albumName(std::move(albumName)), m_files(std::move(files)),
+      m_untilFull(untilFull), m_stop(stop), m_progress(progress) {}
+
+UINT CTransferJob::Fail(UINT result) {
+    m_progress->store(-1);
+    m_stop->store(1);
+    return result;
+}
+
+UINT CTransferJob::Finish() {
+    if (!FlushVolumeBuffers(m_cardPath))
+        return Fail(kCopyFailed);
+    m_progress->store(100);
+    return kDone;
+}
+
+UINT CTransferJob::Run() {
+    if (m_cardPath.isEmpty())
+        return Fail(kStopped); // a player entry: nothing to copy onto
+    // Folders that exist already are used as they are; a folder that cannot be made shows as the
+    // first copy failing.
+    CreateDirectory(m_cardPath + QLatin1Char('\\') + kAudioFolder, nullptr);
+    const QString albumFolder = CardAlbumFolder(m_cardPath, m_albumName);
+    CreateDirectory(albumFolder, nullptr);
+    if (m_files.isEmpty())
+        return Fail(kStopped);
+
+    const int32_t step = 100 / int32_t(m_files.size());
+    int32_t accumulated = 0;
+    for (qsizetype i = 0; i < m_files.size(); ++i) {
+        if (m_stop->load() != 0)
+            return Fail(kStopped);
+        QString target;
+        if (!CardFilePath(albumFolder, m_files.at(i), &target))
+            return Fail(kCopyFailed);
+        if (!CopyFile(m_files.at(i), target, FALSE)) {
+            if (GetLastError() == DWORD(ERROR_DISK_FULL) && m_untilFull)
+                return Finish(); // the user chose to fill the card: the files so far stay
+            return Fail(kCopyFailed);
+        }
+        if (i == m_files.size() - 1)
+            return Finish();
+        m_progress->store(accumulated);
+        accumulated += step;
+    }
+    return Finish();
+}
