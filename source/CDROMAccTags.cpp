@@ -66,7 +66,8 @@ ComPtr<IWMPPlaylist> CCDROMAcc::FindAlbumInLibrary(bool checkedOnly) {
     if (!album) {
         QString name;
         media_info::Read(m_cdPlaylist.Get(), QStringLiteral("name"), &name);
-        if (name.isEmpty() || !library || FAILED(library->getByAlbum(CComBSTR(name), &album)) || !album) {
+        // An empty drive has no album, whatever the library holds under the player's name for it.
+        if (name.isEmpty() || name == kNoDiscName || !library || FAILED(library->getByAlbum(CComBSTR(name), &album)) || !album) {
             return nullptr;
         }
     }

@@ -1,10 +1,12 @@
 #include "tests/source/CdSourceFixture.h"
 
 #include "destination/TextRules.h"
+#include "platform/container/ControlFactoryRegistration.h"
 #include "platform/files/Volumes.h"
 #include "source/PlayerContext.h"
 
 #include <QDir>
+#include <QFile>
 
 void CCdSourceTest::SetUp() {
     CEngineFixture::SetUp();
@@ -35,6 +37,27 @@ CCDROMAcc::TextRules CCdSourceTest::Rules() {
 
 void CCdSourceTest::StartPlayer(const QString& version) {
     CreatePlayer(version);
+    ASSERT_TRUE(PlayerContext().AttachPlayer(m_host->m_hWnd));
+    m_cd = std::make_unique<CCDROMAcc>(Rules());
+    ASSERT_TRUE(m_cd->Attach(m_combo.get()));
+    ASSERT_TRUE(m_cd->SetDisplayControls(m_list.get(), m_total.get(), m_album.get()));
+}
+
+void CCdSourceTest::StartFakePlayer(const FakeDisc& disc) {
+    m_registration.reset(); // it puts back what it replaced: gone before the next one comes
+    m_registration = std::make_unique<CControlFactoryRegistration>(
+        QString::fromUtf16(kWmpPlayerClsidText), [disc](IUnknown** control) {
+            *control = static_cast<IWMPPlayer4*>(new CComObject<CFakePlayer>(disc));
+            (*control)->AddRef();
+            return S_OK;
+        });
+    // The disc's root as the system shows an audio CD.
+    m_sandbox->Volumes().SetPresent(QLatin1Char('D'), true);
+    QFile(DriveFolder(QLatin1Char('D')) + QStringLiteral("/Track01.cda")).open(QIODevice::WriteOnly);
+    AtlAxWinInit();
+    m_host = std::make_unique<CAxWindow>();
+    ASSERT_TRUE(m_host->Create(m_main, RECT{0, 0, 640, 480}));
+    ASSERT_EQ(m_host->CreateControl(reinterpret_cast<LPCOLESTR>(kWmpPlayerClsidText)), S_OK);
     ASSERT_TRUE(PlayerContext().AttachPlayer(m_host->m_hWnd));
     m_cd = std::make_unique<CCDROMAcc>(Rules());
     ASSERT_TRUE(m_cd->Attach(m_combo.get()));

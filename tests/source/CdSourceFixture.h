@@ -4,6 +4,7 @@
 // window, as the main window does it.
 
 #include "source/CDROMAcc.h"
+#include "tests/source/FakePlayer.h"
 #include "tests/support/engine/EngineFixture.h"
 #include "ui/MyComboBox.h"
 #include "ui/ReportCtrl.h"
@@ -19,6 +20,8 @@ protected:
     // The engine's player (version text as given), the player context and the CD source with its
     // controls.
     void StartPlayer(const QString& version = QStringLiteral("11.0.5721.5145"));
+    // A player that reports `disc` in D: instead of the engine, set up the same way.
+    void StartFakePlayer(const FakeDisc& disc);
     // What the main window does when it starts or the user picks a drive: list the drives, open
     // the disc, fill the list with every track checked, show the album title.
     bool OpenLikeTheWindow(DWORD bitRate = 128000);
