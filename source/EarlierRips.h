@@ -1,0 +1,56 @@
+#pragma once
+// The steps that take a job's rips away and put the earlier rips back, shared by the end of a job
+// (CCDROMAcc::RemoveRippedTracks, RestoreSetAside) and by the start after a crash
+// (CCDROMAcc::ReplayJournal), so both judge every file by the same rules:
+//
+// - a file is deleted only when it is a rip of the job: in the rip folder's tree, not among the
+//   disc's entries that were in the library before the rip, and not an earlier rip itself (an
+//   earlier rip whose copy in the work folder is missing or holds the same bytes is still, or
+//   again, at its place);
+// - an earlier rip goes back only onto a free path, into folders made for it where they are gone,
+//   and it leaves the work folder only once it is at its place; otherwise it waits, with its entry,
+//   for the next try. Only a path that holds a file is added to the library.
+
+#include "platform/com/ComPtr.h"
+#include "platform/wmp/Wmp.h"
+#include "source/SetAsideJournal.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class CEarlierRips {
+public:
+    struct Restored {
+        int back = 0;    // earlier rips at their place and in the library again
+        int waiting = 0; // entries kept for the next try
+    };
+
+    CEarlierRips(CSetAsideJournal& journal, IWMPMediaCollection* library);
+
+    // The library entries a job's record names: by the disc's TOC, or by its album name when the TOC
+    // is empty or cannot be asked. False when the library cannot answer.
+    bool FindJobEntries(QList<ComPtr<IWMPMedia>>* items) const;
+    // The item's file is a rip of the journal's job (see above). False without a job.
+    bool IsJobRip(const QString& path) const;
+    // Takes every rip of the job among items out of the library and off the disk, and removes
+    // their folders when empty; the folders they lay in, each once. Returns how many went.
+    int RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringList* folders);
+    // Puts every entry back that can go back, newest first for entries of one path; the journal
+    // keeps the others (and is deleted, with the empty work folder, when none are left).
+    Restored Restore();
+
+    // For each folder and then its parent, while they lie inside the rip folder's tree and hold
+    // nothing but pictures and the shell's Thumbs.db / desktop.ini: those files go, then the folder.
+    static void CleanUpFolders(const QString& ripFolder, const QStringList& folders);
+
+    static QString SourcePath(IWMPMedia* item);
+
+private:
+    enum class Step { Back, Waiting };
+    Step RestoreOne(SetAsideEntry* entry);
+    bool AddToLibrary(const QString& path) const;
+
+    CSetAsideJournal& m_journal;
+    IWMPMediaCollection* m_library;
+};
