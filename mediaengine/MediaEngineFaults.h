@@ -12,6 +12,17 @@ struct MediaEngineFaults {
     int zeroSizeTrack = 0;
     // Reading this sector of the disc fails as on a scratched disc (logical address, -1: never).
     int unreadableSector = -1;
-    // Calls that fail with E_FAIL, named as in the contract: "startRip", "getByAttribute", "getDevice"...
+    // Calls that fail with E_FAIL, named as in the contract. A plain name ("startRip",
+    // "getByAttribute", "getDevice", "getItemInfo"...) fails that call on every kind of object that
+    // has always offered it as a fault. "<kind>.<call>" fails it on one kind of object alone, for
+    // every call of the contract: "cdItem.getItemInfo", "queryPlaylist.get_count",
+    // "device.get_status", "device.isIdentical"... The kinds are player, cdroms (the CD-ROM
+    // collection), cdrom, cdPlaylist, cdItem, library (the media collection), queryPlaylist (a
+    // library query's answer), libraryItem, fileItem (made by newMedia), playlists (the playlist
+    // collection) and device; "playlist.<call>" names both kinds of playlist and "item.<call>" the
+    // three kinds of media item.
     QSet<QString> failingCalls;
+    // Devices (by device id) whose synchronisation fails: once one starts synchronising, the engine
+    // reports DeviceSyncError for it on the next turn and its synchronisation stops.
+    QSet<QString> syncErrorDevices;
 };

@@ -20,6 +20,9 @@ public:
     // on its own: writes the file and fires DeviceSyncStateChange. S_FALSE when the device is in
     // that state already, E_INVALIDARG for an unknown id.
     virtual HRESULT SetDeviceSyncState(const QString& deviceId, long state) = 0;
+    // The device's synchronisation fails: fires DeviceSyncError with the library item of mediaUrl
+    // (none when empty or not in the library). E_INVALIDARG for an unknown id.
+    virtual HRESULT RaiseDeviceSyncError(const QString& deviceId, const QString& mediaUrl) = 0;
     // A rip is running.
     virtual bool IsRipping() const = 0;
     // The site reported the service type "Remote".

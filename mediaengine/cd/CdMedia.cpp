@@ -15,7 +15,12 @@ HRESULT CCdMedia::QueryInterface(const IID& riid, void** object) {
 
 bool CCdMedia::Fails(const char* call) const {
     const auto engine = m_engine.lock();
-    return engine && engine->Fails(QString::fromLatin1(call));
+    return engine && engine->Faults().Fails(EngineObject::CdItem, call);
+}
+
+bool CCdMedia::FailsPrecisely(const char* call) const {
+    const auto engine = m_engine.lock();
+    return engine && engine->Faults().FailsPrecisely(EngineObject::CdItem, call);
 }
 
 QString CCdMedia::IdentityKey() const {
@@ -23,14 +28,23 @@ QString CCdMedia::IdentityKey() const {
 }
 
 HRESULT CCdMedia::get_isIdentical(IWMPMedia* other, VARIANT_BOOL* identical) {
+    if (FailsPrecisely("get_isIdentical")) {
+        return E_FAIL;
+    }
     return CMediaText::Identical(this, other, identical);
 }
 
 HRESULT CCdMedia::get_sourceURL(BSTR* url) {
+    if (FailsPrecisely("get_sourceURL")) {
+        return E_FAIL;
+    }
     return ReturnText(QStringLiteral("wmpcd://%1/%2").arg(m_disc->Letter()).arg(m_position + 1), url);
 }
 
 HRESULT CCdMedia::get_name(BSTR* name) {
+    if (FailsPrecisely("get_name")) {
+        return E_FAIL;
+    }
     return ReturnText(m_disc->Attribute(m_position, QStringLiteral("Title")), name);
 }
 
@@ -45,13 +59,15 @@ HRESULT CCdMedia::put_name(BSTR name) {
 
 void CCdMedia::NotifyRenamed() const {
     const auto engine = m_engine.lock();
-    if (!engine || !engine->Events()) {
+    if (!engine) {
         return;
     }
     // Renaming a track is a change of the CD playlist that holds it, while this disc is still in.
     const ComPtr<CCdPlaylist> playlist = engine->CdPlaylist(m_disc->Letter());
     if (playlist && playlist->Disc() == m_disc) {
-        engine->Events()->FirePlaylistChange(static_cast<IWMPPlaylist*>(playlist.Get()), wmplcNameChange);
+        const ComPtr<IWMPPlaylist> changed(playlist.Get());
+        engine->EventQueue().Fire(
+            [changed](IEngineEvents& events) { events.FirePlaylistChange(changed.Get(), wmplcNameChange); });
     }
 }
 
@@ -59,11 +75,17 @@ HRESULT CCdMedia::get_duration(double* seconds) {
     if (!seconds) {
         return E_POINTER;
     }
+    if (FailsPrecisely("get_duration")) {
+        return E_FAIL;
+    }
     *seconds = m_disc->Track(m_position).seconds;
     return S_OK;
 }
 
 HRESULT CCdMedia::get_durationString(BSTR* text) {
+    if (FailsPrecisely("get_durationString")) {
+        return E_FAIL;
+    }
     return ReturnText(CMediaText::Duration(m_disc->Track(m_position).seconds), text);
 }
 

@@ -35,6 +35,7 @@ public:
 
 private:
     bool Fails(const char* call) const;
+    bool FailsPrecisely(const char* call) const;
     void NotifyRenamed() const;
 
     std::weak_ptr<CEngine> m_engine;

@@ -18,7 +18,12 @@ HRESULT CCdPlaylist::QueryInterface(const IID& riid, void** object) {
 
 bool CCdPlaylist::Fails(const char* call) const {
     const auto engine = m_engine.lock();
-    return engine && engine->Fails(QString::fromLatin1(call));
+    return engine && engine->Faults().Fails(EngineObject::CdPlaylist, call);
+}
+
+bool CCdPlaylist::FailsPrecisely(const char* call) const {
+    const auto engine = m_engine.lock();
+    return engine && engine->Faults().FailsPrecisely(EngineObject::CdPlaylist, call);
 }
 
 QString CCdPlaylist::IdentityKey() const {
@@ -36,11 +41,17 @@ HRESULT CCdPlaylist::get_count(long* count) {
     if (!count) {
         return E_POINTER;
     }
+    if (FailsPrecisely("get_count")) {
+        return E_FAIL;
+    }
     *count = long(m_items.size());
     return S_OK;
 }
 
 HRESULT CCdPlaylist::get_name(BSTR* name) {
+    if (FailsPrecisely("get_name")) {
+        return E_FAIL;
+    }
     return ReturnText(m_disc->Name(), name);
 }
 
@@ -52,10 +63,10 @@ HRESULT CCdPlaylist::put_name(BSTR name) {
         return E_FAIL; // an empty drive has no album to name
     }
     m_disc->SetName(BstrToQString(name));
-    const auto engine = m_engine.lock();
-    if (engine && engine->Events()) {
-        ComPtr<IWMPPlaylist> self(this); // the event's receiver may drop the last other reference
-        engine->Events()->FirePlaylistChange(static_cast<IWMPPlaylist*>(this), wmplcNameChange);
+    if (const auto engine = m_engine.lock()) {
+        const ComPtr<IWMPPlaylist> self(this); // held until the event is told
+        engine->EventQueue().Fire(
+            [self](IEngineEvents& events) { events.FirePlaylistChange(self.Get(), wmplcNameChange); });
     }
     return S_OK;
 }
@@ -99,9 +110,15 @@ HRESULT CCdPlaylist::getItemInfo(BSTR attribute, BSTR* value) {
 }
 
 HRESULT CCdPlaylist::get_isIdentical(IWMPPlaylist* other, VARIANT_BOOL* identical) {
+    if (FailsPrecisely("get_isIdentical")) {
+        return E_FAIL;
+    }
     return CMediaText::Identical(this, other, identical);
 }
 
 HRESULT CCdPlaylist::removeItem(IWMPMedia*) {
+    if (FailsPrecisely("removeItem")) {
+        return E_FAIL;
+    }
     return E_NOTIMPL;
 }

@@ -42,6 +42,7 @@ public:
 
 private:
     bool Fails(const char* call) const;
+    bool FailsPrecisely(const char* call) const;
 
     std::weak_ptr<CEngine> m_engine;
     std::shared_ptr<CCdDisc> m_disc;

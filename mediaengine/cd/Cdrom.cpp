@@ -20,6 +20,9 @@ HRESULT CCdrom::QueryInterface(const IID& riid, void** object) {
 }
 
 HRESULT CCdrom::get_driveSpecifier(BSTR* drive) {
+    if (m_engine->Faults().FailsPrecisely(EngineObject::Cdrom, "get_driveSpecifier")) {
+        return E_FAIL;
+    }
     return ReturnText(QString(m_letter) + QLatin1Char(':'), drive);
 }
 
@@ -28,7 +31,7 @@ HRESULT CCdrom::get_playlist(IWMPPlaylist** playlist) {
         return E_POINTER;
     }
     *playlist = nullptr;
-    if (m_engine->Fails(QStringLiteral("get_playlist"))) {
+    if (m_engine->Faults().Fails(EngineObject::Cdrom, "get_playlist")) {
         return E_FAIL;
     }
     const ComPtr<CCdPlaylist> found = m_engine->CdPlaylist(m_letter);
@@ -39,21 +42,21 @@ HRESULT CCdrom::get_playlist(IWMPPlaylist** playlist) {
 }
 
 HRESULT CCdrom::eject() {
-    if (m_engine->Fails(QStringLiteral("eject"))) {
+    if (m_engine->Faults().Fails(EngineObject::Cdrom, "eject")) {
         return E_FAIL;
     }
     return m_engine->Eject(m_letter);
 }
 
 HRESULT CCdrom::startRip() {
-    if (m_engine->Fails(QStringLiteral("startRip"))) {
+    if (m_engine->Faults().Fails(EngineObject::Cdrom, "startRip")) {
         return E_FAIL;
     }
     return m_engine->StartRip(m_letter, true);
 }
 
 HRESULT CCdrom::stopRip() {
-    if (m_engine->Fails(QStringLiteral("stopRip"))) {
+    if (m_engine->Faults().Fails(EngineObject::Cdrom, "stopRip")) {
         return E_FAIL;
     }
     return m_engine->StopRip(m_letter);

@@ -15,6 +15,9 @@ HRESULT CCdromCollection::get_count(long* count) {
     if (!count) {
         return E_POINTER;
     }
+    if (m_engine->Faults().FailsPrecisely(EngineObject::CdromCollection, "get_count")) {
+        return E_FAIL;
+    }
     *count = m_engine->CdDriveCount();
     return S_OK;
 }
@@ -24,7 +27,7 @@ HRESULT CCdromCollection::item(long index, IWMPCdrom** drive) {
         return E_POINTER;
     }
     *drive = nullptr;
-    if (m_engine->Fails(QStringLiteral("item"))) {
+    if (m_engine->Faults().Fails(EngineObject::CdromCollection, "item")) {
         return E_FAIL;
     }
     if (index < 0 || index >= m_engine->CdDriveCount()) {

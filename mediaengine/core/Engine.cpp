@@ -8,6 +8,7 @@
 #include "mediaengine/drives/DriveMonitor.h"
 #include "mediaengine/drives/DriveProbeScope.h"
 #include "mediaengine/library/Library.h"
+#include "mediaengine/library/LibraryMedia.h"
 #include "mediaengine/ripping/RipPreferenceReader.h"
 #include "mediaengine/ripping/RipSession.h"
 #include "platform/Platform.h"
@@ -52,8 +53,9 @@ bool IsOpenHere(const QString& hostPath) {
 } // namespace
 
 CEngine::CEngine(MediaEngineConfig config)
-    : m_config(std::move(config)), m_loop(CPlatform::Current().loop),
-      m_cdRoots(std::make_shared<CCdRootTable>()) {}
+    : m_config(std::move(config)), m_faults(m_config.faults),
+      m_queue(std::make_shared<CEngineEventQueue>(CPlatform::Current().loop)),
+      m_loop(CPlatform::Current().loop), m_cdRoots(std::make_shared<CCdRootTable>()) {}
 
 CEngine::~CEngine() {
     Shutdown();
@@ -101,7 +103,7 @@ void CEngine::Start() {
 }
 
 void CEngine::Shutdown() {
-    m_events = nullptr;
+    m_queue->SetTarget(nullptr);
     m_stopped = true;
     StopMonitor();
     m_rip.reset();
@@ -269,9 +271,7 @@ void CEngine::ReadDrives(bool fireChanges) {
     UpdateMonitor();
     if (fireChanges) {
         for (int index : changed) {
-            if (m_events) {
-                m_events->FireCdromMediaChange(index);
-            }
+            m_queue->Post([index](IEngineEvents& events) { events.FireCdromMediaChange(index); });
         }
     }
 }
@@ -298,8 +298,20 @@ HRESULT CEngine::Eject(QChar letter) {
 }
 
 void CEngine::CheckMedia() {
-    ReadDrives(true);
-    CheckDevices(true);
+    if (m_checking) {
+        m_checkAgain = true;
+        return;
+    }
+    m_checking = true;
+    do {
+        m_checkAgain = false;
+        // Every change is taken in before any is told, so whoever hears one finds the machine as it
+        // now is; the telling may run a nested loop that asks for another look.
+        ReadDrives(true);
+        CheckDevices(true);
+        m_queue->Deliver();
+    } while (m_checkAgain && !m_stopped);
+    m_checking = false;
 }
 
 // --- physical drives ------------------------------------------------------------------------------
@@ -387,8 +399,8 @@ void CEngine::DriveReported(const DriveReport& report) {
             volumes->SetDrive(*drive);
         }
     }
-    if (report.discChanged && m_events) {
-        m_events->FireCdromMediaChange(index);
+    if (report.discChanged) {
+        m_queue->Fire([index](IEngineEvents& events) { events.FireCdromMediaChange(index); });
     }
 }
 
@@ -496,21 +508,25 @@ void CEngine::CheckDevices(bool fireChanges) {
     if (!m_devices->Reload() || !fireChanges) {
         return;
     }
-    auto fire = [this](const QString& id, const std::function<void(IEngineEvents*, IWMPSyncDevice*)>& event) {
-        if (m_events) {
-            const ComPtr<IWMPSyncDevice> device = DeviceObject(id);
-            event(m_events, device.Get());
-        }
+    // Each event makes its own device object when it is told.
+    auto tell = [this](const QString& id, std::function<void(IEngineEvents&, IWMPSyncDevice*)> event) {
+        const std::weak_ptr<CEngine> weak = weak_from_this();
+        m_queue->Post([weak, id, event](IEngineEvents& events) {
+            if (const auto engine = weak.lock()) {
+                const ComPtr<IWMPSyncDevice> device = engine->DeviceObject(id);
+                event(events, device.Get());
+            }
+        });
     };
-    // A copy: an event's receiver may call back into the devices.
     const QList<DeviceRecord> after = m_devices->Devices();
     for (const DeviceRecord& now : after) {
         const auto old = std::find_if(before.begin(), before.end(),
                                       [&now](const DeviceRecord& d) { return d.deviceId == now.deviceId; });
         const bool wasConnected = old != before.end() && old->connected;
         if (now.connected != wasConnected) {
-            fire(now.deviceId, [&now](IEngineEvents* events, IWMPSyncDevice* device) {
-                now.connected ? events->FireDeviceConnect(device) : events->FireDeviceDisconnect(device);
+            const bool connected = now.connected;
+            tell(now.deviceId, [connected](IEngineEvents& events, IWMPSyncDevice* device) {
+                connected ? events.FireDeviceConnect(device) : events.FireDeviceDisconnect(device);
             });
             continue;
         }
@@ -518,22 +534,48 @@ void CEngine::CheckDevices(bool fireChanges) {
             continue;
         }
         if (old->status != now.status) {
-            fire(now.deviceId, [&now](IEngineEvents* events, IWMPSyncDevice* device) {
-                events->FireDeviceStatusChange(device, static_cast<WMPDeviceStatus>(now.status));
+            const auto status = static_cast<WMPDeviceStatus>(now.status);
+            tell(now.deviceId, [status](IEngineEvents& events, IWMPSyncDevice* device) {
+                events.FireDeviceStatusChange(device, status);
             });
         }
         if (old->syncState != now.syncState) {
-            fire(now.deviceId, [&now](IEngineEvents* events, IWMPSyncDevice* device) {
-                events->FireDeviceSyncStateChange(device, static_cast<WMPSyncState>(now.syncState));
-            });
+            SyncStateChanged(now.deviceId, now.syncState);
         }
     }
     for (const DeviceRecord& old : before) {
         if (old.connected && !m_devices->Find(old.deviceId)) {
-            fire(old.deviceId,
-                 [](IEngineEvents* events, IWMPSyncDevice* device) { events->FireDeviceDisconnect(device); });
+            tell(old.deviceId,
+                 [](IEngineEvents& events, IWMPSyncDevice* device) { events.FireDeviceDisconnect(device); });
         }
     }
+}
+
+void CEngine::SyncStateChanged(const QString& deviceId, long state) {
+    const std::weak_ptr<CEngine> weak = weak_from_this();
+    m_queue->Post([weak, deviceId, state](IEngineEvents& events) {
+        if (const auto engine = weak.lock()) {
+            const ComPtr<IWMPSyncDevice> device = engine->DeviceObject(deviceId);
+            events.FireDeviceSyncStateChange(device.Get(), static_cast<WMPSyncState>(state));
+        }
+    });
+    if (state != wmpssSynchronizing || !m_faults.SyncFails(deviceId)) {
+        return;
+    }
+    // The synchronisation fails at once: the error, then the stop, both on the next turn.
+    Later([deviceId](CEngine& engine) {
+        if (engine.m_stopped || !engine.m_devices) {
+            return;
+        }
+        DeviceRecord* device = engine.m_devices->Find(deviceId);
+        if (!device || device->syncState != wmpssSynchronizing) {
+            return;
+        }
+        engine.RaiseDeviceSyncError(deviceId, QString());
+        device->syncState = wmpssStopped;
+        engine.m_devices->Save();
+        engine.SyncStateChanged(deviceId, wmpssStopped);
+    });
 }
 
 HRESULT CEngine::SetDeviceConnected(const QString& deviceId, bool connected) {
@@ -555,10 +597,10 @@ HRESULT CEngine::SetDeviceConnected(const QString& deviceId, bool connected) {
     if (!m_devices->Save()) {
         return E_FAIL;
     }
-    if (m_events) {
-        const ComPtr<IWMPSyncDevice> object = DeviceObject(deviceId);
-        connected ? m_events->FireDeviceConnect(object.Get()) : m_events->FireDeviceDisconnect(object.Get());
-    }
+    const ComPtr<IWMPSyncDevice> object = DeviceObject(deviceId);
+    m_queue->Fire([object, connected](IEngineEvents& events) {
+        connected ? events.FireDeviceConnect(object.Get()) : events.FireDeviceDisconnect(object.Get());
+    });
     return S_OK;
 }
 
@@ -578,9 +620,21 @@ HRESULT CEngine::SetDeviceSyncState(const QString& deviceId, long state) {
     if (!m_devices->Save()) {
         return E_FAIL;
     }
-    if (m_events) {
-        const ComPtr<IWMPSyncDevice> object = DeviceObject(deviceId);
-        m_events->FireDeviceSyncStateChange(object.Get(), static_cast<WMPSyncState>(state));
+    SyncStateChanged(deviceId, state);
+    m_queue->Deliver();
+    return S_OK;
+}
+
+HRESULT CEngine::RaiseDeviceSyncError(const QString& deviceId, const QString& mediaUrl) {
+    if (!m_devices || !m_devices->Find(deviceId)) {
+        return E_INVALIDARG;
     }
+    ComPtr<IDispatch> media;
+    if (const qint64 id = m_library && !mediaUrl.isEmpty() ? m_library->FindByUrl(mediaUrl) : 0) {
+        media = MakeComObject<CLibraryMedia>(shared_from_this(), m_library, id).Get();
+    }
+    const ComPtr<IWMPSyncDevice> device = DeviceObject(deviceId);
+    m_queue->Fire(
+        [device, media](IEngineEvents& events) { events.FireDeviceSyncError(device.Get(), media.Get()); });
     return S_OK;
 }

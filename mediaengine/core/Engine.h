@@ -12,7 +12,9 @@
 
 #include "mediaengine/MediaEngine.h"
 #include "mediaengine/cd/CdDisc.h"
+#include "mediaengine/core/EngineEventQueue.h"
 #include "mediaengine/core/EngineEvents.h"
+#include "mediaengine/core/EngineFaults.h"
 #include "platform/com/ComPtr.h"
 #include "platform/windows/WindowProc.h"
 
@@ -45,14 +47,15 @@ public:
     void Start();
     // Stops the rip, the poll and the drive monitor and drops the event target: the player is going.
     void Shutdown();
-    void SetEvents(IEngineEvents* events) { m_events = events; }
-    IEngineEvents* Events() const { return m_events; }
+    void SetEvents(IEngineEvents* events) { m_queue->SetTarget(events); }
+    // The road of every event to the player's sinks.
+    CEngineEventQueue& EventQueue() const { return *m_queue; }
 
     QString Version() const { return m_config.version; }
     int MajorVersion() const;
-    // The call fails by the test's wish.
-    bool Fails(const QString& call) const { return m_config.faults.failingCalls.contains(call); }
-    void SetFaults(const MediaEngineFaults& faults) { m_config.faults = faults; }
+    // The calls that fail by the test's wish.
+    const CEngineFaults& Faults() const { return m_faults; }
+    void SetFaults(const MediaEngineFaults& faults) { m_faults.Set(faults); }
     void SetRemote(bool remote) { m_remote = remote; }
     bool IsRemote() const { return m_remote; }
 
@@ -65,7 +68,9 @@ public:
     // Sandbox drive: empties it at once and reports it on a later turn. Physical drive: the tray
     // opens on the monitor's thread and the monitor reports the empty drive.
     HRESULT Eject(QChar letter);
-    // Compares the drives and devices.ini with what was seen last, and fires what changed.
+    // Compares the drives and devices.ini with what was seen last, and fires what changed. Never runs
+    // inside itself: asked again while it tells what changed (a sink's nested loop runs the poll),
+    // it looks once more when the first look is done.
     void CheckMedia();
 
     // --- rip --------------------------------------------------------------------------------
@@ -89,6 +94,12 @@ public:
     ComPtr<IWMPSyncDevice> DeviceObject(const QString& deviceId);
     HRESULT SetDeviceConnected(const QString& deviceId, bool connected);
     HRESULT SetDeviceSyncState(const QString& deviceId, long state);
+    // The sandbox's synchronisation failing on a device: DeviceSyncError with the library item of
+    // mediaUrl (none when empty or not in the library).
+    HRESULT RaiseDeviceSyncError(const QString& deviceId, const QString& mediaUrl);
+    // Reports a device's new synchronisation state; a device that is to fail its synchronisation
+    // reports the error on the next turn and stops.
+    void SyncStateChanged(const QString& deviceId, long state);
     // Runs work on a later turn of the UI thread, unless the engine is gone by then.
     void Later(std::function<void(CEngine&)> work);
 
@@ -121,7 +132,10 @@ private:
     QString ResolveDisc(const QString& disc) const;
 
     MediaEngineConfig m_config;
-    IEngineEvents* m_events = nullptr;
+    CEngineFaults m_faults;
+    std::shared_ptr<CEngineEventQueue> m_queue;
+    bool m_checking = false;
+    bool m_checkAgain = false;
     IMessageLoop* m_loop = nullptr;
     bool m_remote = false;
     bool m_started = false;

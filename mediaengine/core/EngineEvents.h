@@ -1,6 +1,7 @@
 #pragma once
-// Where the engine's parts send the player's events. The player object implements it and fires
-// through both of its connection points. Called on the UI thread only.
+// Where the engine's events end: the player object implements it and fires through both of its
+// connection points. The engine's parts reach it only through CEngineEventQueue, which keeps the
+// events in order. Called on the UI thread only.
 
 #include "platform/wmp/Wmp.h"
 
@@ -15,5 +16,6 @@ public:
     virtual void FireDeviceDisconnect(IWMPSyncDevice* device) = 0;
     virtual void FireDeviceStatusChange(IWMPSyncDevice* device, WMPDeviceStatus status) = 0;
     virtual void FireDeviceSyncStateChange(IWMPSyncDevice* device, WMPSyncState state) = 0;
+    virtual void FireDeviceSyncError(IWMPSyncDevice* device, IDispatch* media) = 0;
     virtual void FireCreatePartnershipComplete(IWMPSyncDevice* device, HRESULT result) = 0;
 };

@@ -8,6 +8,9 @@
 #include "platform/com/InterfaceTable.h"
 #include "platform/files/Volumes.h"
 
+#include <QDebug>
+#include <QSaveFile>
+
 CSyncDevice::CSyncDevice(std::shared_ptr<CEngine> engine, QString deviceId)
     : m_engine(std::move(engine)), m_deviceId(std::move(deviceId)) {}
 
@@ -16,7 +19,7 @@ HRESULT CSyncDevice::QueryInterface(const IID& riid, void** object) {
 }
 
 DeviceRecord* CSyncDevice::Record(const char* call) const {
-    if (m_engine->Fails(QString::fromLatin1(call)) || !m_engine->Devices()) {
+    if (m_engine->Faults().Fails(EngineObject::Device, call) || !m_engine->Devices()) {
         return nullptr;
     }
     return m_engine->Devices()->Find(m_deviceId);
@@ -137,14 +140,13 @@ HRESULT CSyncDevice::createPartnership(VARIANT_BOOL) {
             m_engine->Devices()->Save();
         }
     }
+    if (SUCCEEDED(result)) {
+        WriteDeviceInfo(*device);
+    }
     // No user interface: the partnership is made at once and reported on the next turn.
-    const QString id = m_deviceId;
-    m_engine->Later([id, result](CEngine& engine) {
-        if (IEngineEvents* events = engine.Events()) {
-            const ComPtr<IWMPSyncDevice> object = engine.DeviceObject(id);
-            events->FireCreatePartnershipComplete(object.Get(), result);
-        }
-    });
+    const ComPtr<IWMPSyncDevice> self(this);
+    m_engine->EventQueue().Post(
+        [self, result](IEngineEvents& events) { events.FireCreatePartnershipComplete(self.Get(), result); });
     return S_OK;
 }
 
@@ -172,16 +174,43 @@ HRESULT CSyncDevice::stop() {
     }
     device->syncState = wmpssStopped;
     m_engine->Devices()->Save();
-    const QString id = m_deviceId;
-    m_engine->Later([id](CEngine& engine) {
-        if (IEngineEvents* events = engine.Events()) {
-            const ComPtr<IWMPSyncDevice> object = engine.DeviceObject(id);
-            events->FireDeviceSyncStateChange(object.Get(), wmpssStopped);
-        }
-    });
+    m_engine->SyncStateChanged(m_deviceId, wmpssStopped);
     return S_OK;
 }
 
 HRESULT CSyncDevice::isIdentical(IWMPSyncDevice* other, VARIANT_BOOL* identical) {
+    if (m_engine->Faults().FailsPrecisely(EngineObject::Device, "isIdentical")) {
+        return E_FAIL;
+    }
     return CMediaText::Identical(this, other, identical);
+}
+
+void CSyncDevice::WriteDeviceInfo(const DeviceRecord& device) {
+    if (device.drive.isNull()) {
+        return; // a device without a drive of its own keeps its partnership in itself
+    }
+    QString host;
+    if (ToHostPath(QString(device.drive) + QStringLiteral(":\\WMPInfo.xml"), &host) != ERROR_SUCCESS) {
+        return;
+    }
+    // The device id leads the first line, raw (in a CDATA section, so ids with "&" stay as they
+    // are): whoever matches drives to devices reads that line and looks for the id in it.
+    auto cdata = [](QString text) {
+        return QStringLiteral("<![CDATA[") +
+               text.replace(QStringLiteral("]]>"), QStringLiteral("]]]]><![CDATA[>")) + QStringLiteral("]]>");
+    };
+    const QString firstLine = QStringLiteral("<WMPInfo><DeviceId>") + cdata(device.deviceId) +
+                              QStringLiteral("</DeviceId><PartnershipIndex>") +
+                              QString::number(device.partnership) +
+                              QStringLiteral("</PartnershipIndex><FriendlyName>") +
+                              cdata(device.friendlyName) + QStringLiteral("</FriendlyName></WMPInfo>");
+    QSaveFile file(host);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qWarning().noquote() << "media engine: cannot write" << host;
+        return;
+    }
+    file.write(firstLine.toUtf8() + "\r\n");
+    if (!file.commit()) {
+        qWarning().noquote() << "media engine: cannot write" << host;
+    }
 }

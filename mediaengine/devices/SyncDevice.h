@@ -36,6 +36,8 @@ public:
     qint64 LibraryId() const override { return 0; }
 
 private:
+    // Writes the drive's "\\WMPInfo.xml" for a device that lives on a drive.
+    static void WriteDeviceInfo(const DeviceRecord& device);
     // The record, or null when the device is gone from the list (or the call fails by request).
     DeviceRecord* Record(const char* call) const;
 

@@ -15,6 +15,10 @@ CFileMedia::CFileMedia(std::shared_ptr<CEngine> engine, QString url, QString hos
     }
 }
 
+bool CFileMedia::FailsPrecisely(const char* call) const {
+    return m_engine->Faults().FailsPrecisely(EngineObject::FileItem, call);
+}
+
 HRESULT CFileMedia::QueryInterface(const IID& riid, void** object) {
     return ComQueryInterface(this, riid, object, ComInterface<IWMPMedia>(),
                              ComInterfaceVia<IDispatch, IWMPMedia>(), ComInterface<IEngineItem>());
@@ -25,18 +29,30 @@ QString CFileMedia::IdentityKey() const {
 }
 
 HRESULT CFileMedia::get_isIdentical(IWMPMedia* other, VARIANT_BOOL* identical) {
+    if (FailsPrecisely("get_isIdentical")) {
+        return E_FAIL;
+    }
     return CMediaText::Identical(this, other, identical);
 }
 
 HRESULT CFileMedia::get_sourceURL(BSTR* url) {
+    if (FailsPrecisely("get_sourceURL")) {
+        return E_FAIL;
+    }
     return ReturnText(m_url, url);
 }
 
 HRESULT CFileMedia::get_name(BSTR* name) {
+    if (FailsPrecisely("get_name")) {
+        return E_FAIL;
+    }
     return ReturnText(m_attributes.value(QStringLiteral("title")), name);
 }
 
 HRESULT CFileMedia::put_name(BSTR name) {
+    if (FailsPrecisely("put_name")) {
+        return E_FAIL;
+    }
     return Write(QStringLiteral("Title"), BstrToQString(name));
 }
 
@@ -44,16 +60,22 @@ HRESULT CFileMedia::get_duration(double* seconds) {
     if (!seconds) {
         return E_POINTER;
     }
+    if (FailsPrecisely("get_duration")) {
+        return E_FAIL;
+    }
     *seconds = m_attributes.value(QStringLiteral("duration")).toDouble();
     return S_OK;
 }
 
 HRESULT CFileMedia::get_durationString(BSTR* text) {
+    if (FailsPrecisely("get_durationString")) {
+        return E_FAIL;
+    }
     return ReturnText(CMediaText::Duration(m_attributes.value(QStringLiteral("duration")).toDouble()), text);
 }
 
 HRESULT CFileMedia::getItemInfo(BSTR attribute, BSTR* value) {
-    if (m_engine->Fails(QStringLiteral("getItemInfo"))) {
+    if (m_engine->Faults().Fails(EngineObject::FileItem, "getItemInfo")) {
         return E_FAIL;
     }
     const QString name = BstrToQString(attribute).toLower();
@@ -75,7 +97,7 @@ HRESULT CFileMedia::setItemInfo(BSTR attribute, BSTR value) {
 }
 
 HRESULT CFileMedia::Write(const QString& name, const QString& value) {
-    if (m_engine->Fails(QStringLiteral("setItemInfo"))) {
+    if (m_engine->Faults().Fails(EngineObject::FileItem, "setItemInfo")) {
         return E_FAIL;
     }
     static const QStringList readOnly = {QStringLiteral("sourceurl"), QStringLiteral("filesize"),

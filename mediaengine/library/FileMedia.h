@@ -34,6 +34,7 @@ public:
     qint64 LibraryId() const override { return 0; }
 
 private:
+    bool FailsPrecisely(const char* call) const;
     HRESULT Write(const QString& name, const QString& value);
 
     std::shared_ptr<CEngine> m_engine;

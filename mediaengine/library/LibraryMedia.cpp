@@ -9,6 +9,10 @@ CLibraryMedia::CLibraryMedia(std::shared_ptr<CEngine> engine, std::shared_ptr<CL
     Entry();
 }
 
+bool CLibraryMedia::FailsPrecisely(const char* call) const {
+    return m_engine->Faults().FailsPrecisely(EngineObject::LibraryItem, call);
+}
+
 HRESULT CLibraryMedia::QueryInterface(const IID& riid, void** object) {
     return ComQueryInterface(this, riid, object, ComInterface<IWMPMedia>(),
                              ComInterfaceVia<IDispatch, IWMPMedia>(), ComInterface<IEngineItem>());
@@ -26,19 +30,28 @@ QString CLibraryMedia::IdentityKey() const {
 }
 
 HRESULT CLibraryMedia::get_isIdentical(IWMPMedia* other, VARIANT_BOOL* identical) {
+    if (FailsPrecisely("get_isIdentical")) {
+        return E_FAIL;
+    }
     return CMediaText::Identical(this, other, identical);
 }
 
 HRESULT CLibraryMedia::get_sourceURL(BSTR* url) {
+    if (FailsPrecisely("get_sourceURL")) {
+        return E_FAIL;
+    }
     return ReturnText(Entry().url, url);
 }
 
 HRESULT CLibraryMedia::get_name(BSTR* name) {
+    if (FailsPrecisely("get_name")) {
+        return E_FAIL;
+    }
     return ReturnText(Entry().Get(QStringLiteral("Title")), name);
 }
 
 HRESULT CLibraryMedia::put_name(BSTR name) {
-    if (m_engine->Fails(QStringLiteral("put_name"))) {
+    if (m_engine->Faults().Fails(EngineObject::LibraryItem, "put_name")) {
         return E_FAIL;
     }
     return m_library->SetAttribute(m_id, QStringLiteral("Title"), BstrToQString(name));
@@ -48,16 +61,22 @@ HRESULT CLibraryMedia::get_duration(double* seconds) {
     if (!seconds) {
         return E_POINTER;
     }
+    if (FailsPrecisely("get_duration")) {
+        return E_FAIL;
+    }
     *seconds = Entry().Get(QStringLiteral("Duration")).toDouble();
     return S_OK;
 }
 
 HRESULT CLibraryMedia::get_durationString(BSTR* text) {
+    if (FailsPrecisely("get_durationString")) {
+        return E_FAIL;
+    }
     return ReturnText(CMediaText::Duration(Entry().Get(QStringLiteral("Duration")).toDouble()), text);
 }
 
 HRESULT CLibraryMedia::getItemInfo(BSTR attribute, BSTR* value) {
-    if (m_engine->Fails(QStringLiteral("getItemInfo"))) {
+    if (m_engine->Faults().Fails(EngineObject::LibraryItem, "getItemInfo")) {
         return E_FAIL;
     }
     const QString name = BstrToQString(attribute);
@@ -68,7 +87,7 @@ HRESULT CLibraryMedia::getItemInfo(BSTR attribute, BSTR* value) {
 }
 
 HRESULT CLibraryMedia::setItemInfo(BSTR attribute, BSTR value) {
-    if (m_engine->Fails(QStringLiteral("setItemInfo"))) {
+    if (m_engine->Faults().Fails(EngineObject::LibraryItem, "setItemInfo")) {
         return E_FAIL;
     }
     QString name = BstrToQString(attribute);

@@ -34,6 +34,7 @@ public:
     qint64 LibraryId() const override { return m_id; }
 
 private:
+    bool FailsPrecisely(const char* call) const;
     // The entry as it is now, or as it was last seen.
     const LibraryEntry& Entry();
 

@@ -22,7 +22,7 @@ HRESULT CMediaCollection::add(BSTR url, IWMPMedia** item) {
     if (item) {
         *item = nullptr;
     }
-    if (m_engine->Fails(QStringLiteral("add"))) {
+    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "add")) {
         return E_FAIL;
     }
     const std::shared_ptr<CLibrary> library = m_engine->Library();
@@ -64,9 +64,7 @@ HRESULT CMediaCollection::add(BSTR url, IWMPMedia** item) {
     if (const HRESULT hr = library->Put(path, attributes, &id); FAILED(hr)) {
         return hr;
     }
-    if (IEngineEvents* events = m_engine->Events()) {
-        events->FireMediaCollectionChange();
-    }
+    m_engine->EventQueue().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
     if (!item) {
         return S_OK;
     }
@@ -78,7 +76,7 @@ HRESULT CMediaCollection::getByAlbum(BSTR album, IWMPPlaylist** playlist) {
         return E_POINTER;
     }
     *playlist = nullptr;
-    if (m_engine->Fails(QStringLiteral("getByAlbum"))) {
+    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "getByAlbum")) {
         return E_FAIL;
     }
     const std::shared_ptr<CLibrary> library = m_engine->Library();
@@ -102,7 +100,7 @@ HRESULT CMediaCollection::getByAttribute(BSTR attribute, BSTR value, IWMPPlaylis
         return E_POINTER;
     }
     *playlist = nullptr;
-    if (m_engine->Fails(QStringLiteral("getByAttribute"))) {
+    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "getByAttribute")) {
         return E_FAIL;
     }
     const std::shared_ptr<CLibrary> library = m_engine->Library();
@@ -125,7 +123,7 @@ HRESULT CMediaCollection::remove(IWMPMedia* item, VARIANT_BOOL deleteFile) {
     if (!item) {
         return E_POINTER;
     }
-    if (m_engine->Fails(QStringLiteral("remove"))) {
+    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "remove")) {
         return E_FAIL;
     }
     const std::shared_ptr<CLibrary> library = m_engine->Library();
@@ -152,8 +150,6 @@ HRESULT CMediaCollection::remove(IWMPMedia* item, VARIANT_BOOL deleteFile) {
             m_engine->DeleteFileLater(host);
         }
     }
-    if (IEngineEvents* events = m_engine->Events()) {
-        events->FireMediaCollectionChange();
-    }
+    m_engine->EventQueue().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
     return S_OK;
 }

@@ -19,6 +19,10 @@ QString CQueryPlaylist::IdentityKey() const {
     return QStringLiteral("list:%1").arg(quintptr(this));
 }
 
+bool CQueryPlaylist::FailsPrecisely(const char* call) const {
+    return m_engine->Faults().FailsPrecisely(EngineObject::QueryPlaylist, call);
+}
+
 const QList<qint64>& CQueryPlaylist::Members() {
     if (m_seenGeneration != m_library->Generation()) {
         m_seenGeneration = m_library->Generation();
@@ -33,15 +37,24 @@ HRESULT CQueryPlaylist::get_count(long* count) {
     if (!count) {
         return E_POINTER;
     }
+    if (FailsPrecisely("get_count")) {
+        return E_FAIL;
+    }
     *count = long(Members().size());
     return S_OK;
 }
 
 HRESULT CQueryPlaylist::get_name(BSTR* name) {
+    if (FailsPrecisely("get_name")) {
+        return E_FAIL;
+    }
     return ReturnText(m_name, name);
 }
 
 HRESULT CQueryPlaylist::put_name(BSTR name) {
+    if (FailsPrecisely("put_name")) {
+        return E_FAIL;
+    }
     m_name = BstrToQString(name);
     return S_OK;
 }
@@ -51,7 +64,7 @@ HRESULT CQueryPlaylist::get_Item(long index, IWMPMedia** item) {
         return E_POINTER;
     }
     *item = nullptr;
-    if (m_engine->Fails(QStringLiteral("get_Item"))) {
+    if (m_engine->Faults().Fails(EngineObject::QueryPlaylist, "get_Item")) {
         return E_FAIL;
     }
     const QList<qint64>& members = Members();
@@ -62,6 +75,9 @@ HRESULT CQueryPlaylist::get_Item(long index, IWMPMedia** item) {
 }
 
 HRESULT CQueryPlaylist::getItemInfo(BSTR attribute, BSTR* value) {
+    if (FailsPrecisely("getItemInfo")) {
+        return E_FAIL;
+    }
     const QString name = BstrToQString(attribute);
     if (name.compare(QLatin1String("name"), Qt::CaseInsensitive) == 0 ||
         name.compare(QLatin1String("Title"), Qt::CaseInsensitive) == 0) {
@@ -71,6 +87,9 @@ HRESULT CQueryPlaylist::getItemInfo(BSTR attribute, BSTR* value) {
 }
 
 HRESULT CQueryPlaylist::get_isIdentical(IWMPPlaylist* other, VARIANT_BOOL* identical) {
+    if (FailsPrecisely("get_isIdentical")) {
+        return E_FAIL;
+    }
     return CMediaText::Identical(this, other, identical);
 }
 
@@ -78,7 +97,7 @@ HRESULT CQueryPlaylist::removeItem(IWMPMedia* item) {
     if (!item) {
         return E_POINTER;
     }
-    if (m_engine->Fails(QStringLiteral("removeItem"))) {
+    if (m_engine->Faults().Fails(EngineObject::QueryPlaylist, "removeItem")) {
         return E_FAIL;
     }
     void* out = nullptr;

@@ -40,6 +40,7 @@ public:
 
 private:
     const QList<qint64>& Members();
+    bool FailsPrecisely(const char* call) const;
 
     std::shared_ptr<CEngine> m_engine;
     std::shared_ptr<CLibrary> m_library;

@@ -45,7 +45,7 @@ HRESULT CPlayer::QueryInterface(const IID& riid, void** object) {
 }
 
 bool CPlayer::Fails(const char* call) const {
-    return m_engine && m_engine->Fails(QString::fromLatin1(call));
+    return m_engine && m_engine->Faults().Fails(EngineObject::Player, call);
 }
 
 // --- IWMPCore -------------------------------------------------------------------------------------
@@ -271,6 +271,10 @@ HRESULT CPlayer::SetDeviceSyncState(const QString& deviceId, long state) {
     return m_engine->SetDeviceSyncState(deviceId, state);
 }
 
+HRESULT CPlayer::RaiseDeviceSyncError(const QString& deviceId, const QString& mediaUrl) {
+    return m_engine->RaiseDeviceSyncError(deviceId, mediaUrl);
+}
+
 bool CPlayer::IsRipping() const {
     return m_engine->IsRipping();
 }
@@ -356,6 +360,14 @@ void CPlayer::FireDeviceSyncStateChange(IWMPSyncDevice* device, WMPSyncState sta
     args.emplace_back(static_cast<IUnknown*>(device));
     Fire([device, state](IWMPEvents2* sink) { sink->DeviceSyncStateChange(device, state); },
          DISPID_WMPEVENT_DEVICESYNCSTATECHANGE, std::move(args));
+}
+
+void CPlayer::FireDeviceSyncError(IWMPSyncDevice* device, IDispatch* media) {
+    std::vector<CComVariant> args;
+    args.emplace_back(media);
+    args.emplace_back(static_cast<IUnknown*>(device));
+    Fire([device, media](IWMPEvents2* sink) { sink->DeviceSyncError(device, media); },
+         DISPID_WMPEVENT_DEVICESYNCERROR, std::move(args));
 }
 
 void CPlayer::FireCreatePartnershipComplete(IWMPSyncDevice* device, HRESULT result) {

@@ -77,6 +77,7 @@ public:
     HRESULT SetFaults(const MediaEngineFaults& faults) override;
     HRESULT SetDeviceConnected(const QString& deviceId, bool connected) override;
     HRESULT SetDeviceSyncState(const QString& deviceId, long state) override;
+    HRESULT RaiseDeviceSyncError(const QString& deviceId, const QString& mediaUrl) override;
     bool IsRipping() const override;
     bool IsRemote() const override;
     QString LibraryError() const override;
@@ -91,6 +92,7 @@ public:
     void FireDeviceDisconnect(IWMPSyncDevice* device) override;
     void FireDeviceStatusChange(IWMPSyncDevice* device, WMPDeviceStatus status) override;
     void FireDeviceSyncStateChange(IWMPSyncDevice* device, WMPSyncState state) override;
+    void FireDeviceSyncError(IWMPSyncDevice* device, IDispatch* media) override;
     void FireCreatePartnershipComplete(IWMPSyncDevice* device, HRESULT result) override;
 
 private:

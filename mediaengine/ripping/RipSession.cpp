@@ -124,13 +124,12 @@ void CRipSession::DiscGone() {
 void CRipSession::Report(int position, const QString& status) {
     m_disc->SetAttribute(position, QStringLiteral("Status"), status);
     const auto engine = m_engine.lock();
-    if (!engine || !engine->Events()) {
+    const ComPtr<CCdMedia> item = m_playlist->Item(position);
+    if (!engine || !item) {
         return;
     }
-    const ComPtr<CCdMedia> item = m_playlist->Item(position);
-    if (item) {
-        engine->Events()->FireMediaChange(static_cast<IWMPMedia*>(item.Get()));
-    }
+    const ComPtr<IWMPMedia> changed(item.Get());
+    engine->EventQueue().Fire([changed](IEngineEvents& events) { events.FireMediaChange(changed.Get()); });
 }
 
 void CRipSession::Progress(int track, int percent) {
@@ -195,9 +194,7 @@ void CRipSession::Done(int track, const QString& hostFile, qint64 bytes) {
     }
     m_percent.insert(position, 100);
     Report(position, engine_text::Ripped());
-    if (IEngineEvents* events = engine->Events()) {
-        events->FireMediaCollectionChange();
-    }
+    engine->EventQueue().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
 }
 
 void CRipSession::Failed(int track, const QString& reason) {

@@ -1,5 +1,6 @@
 // Synchronisation devices described by the sandbox's devices.ini: what the program reads of them,
 // the partnership and stop calls with the events that follow, and devices coming and going.
+#include "platform/files/Volumes.h"
 #include "tests/support/engine/EngineFixture.h"
 
 #include <QDir>
@@ -193,6 +194,111 @@ TEST_F(Devices, ConnectingAndDisconnectingFireTheirEvents) {
     EXPECT_EQ(names.mid(2),
               (QStringList{QStringLiteral("DeviceDisconnect"), QStringLiteral("DeviceSyncStateChange")}));
     EXPECT_EQ(direct->events[3].value, wmpssSynchronizing);
+}
+
+} // namespace
+
+namespace {
+
+class DeviceEvents : public CEngineFixture {
+protected:
+    QString IniPath() const { return QDir(m_sandbox->EngineDir()).filePath(QStringLiteral("devices.ini")); }
+    void Write(const QByteArray& text) {
+        QFile file(IniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    ComPtr<IWMPSyncDevice> Device(long index) const {
+        ComPtr<IWMPSyncServices> services;
+        EXPECT_EQ(m_player.As(&services), S_OK);
+        ComPtr<IWMPSyncDevice> device;
+        EXPECT_EQ(services->getDevice(index, &device), S_OK);
+        return device;
+    }
+    static QString Id(IUnknown* object) {
+        ComPtr<IWMPSyncDevice> device;
+        if (!object || ComPtr<IUnknown>(object).As(&device) != S_OK) {
+            return QStringLiteral("<none>");
+        }
+        CComBSTR id;
+        device->get_deviceId(&id);
+        return id.ToQString();
+    }
+};
+
+TEST_F(DeviceEvents, ASyncErrorCanBeRaisedOrInjected) {
+    Write("[device1]\ndeviceId=DEV-A\nconnected=true\nstatus=1\nsyncState=2\n"
+          "[device2]\ndeviceId=DEV-B\nconnected=true\nstatus=1\nsyncState=2\n");
+    CreatePlayer();
+    const RecorderPtr direct = Advise();
+    const RecorderPtr dispatch = Advise(true);
+
+    // Raised by the sandbox, with the library item that failed.
+    const QString song = QStringLiteral("C:\\Users\\user\\Music\\x.wpl");
+    QFile file(Host(song));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ComPtr<IWMPMedia> item;
+    ASSERT_EQ(Library()->add(CComBSTR(song), &item), S_OK);
+    direct->events.clear();
+    dispatch->events.clear();
+    ASSERT_EQ(Test()->RaiseDeviceSyncError(QStringLiteral("DEV-B"), song), S_OK);
+    EXPECT_EQ(Test()->RaiseDeviceSyncError(QStringLiteral("none"), QString()), E_INVALIDARG);
+    for (const RecorderPtr& sink : {direct, dispatch}) {
+        ASSERT_EQ(sink->Names(), QStringList{QStringLiteral("DeviceSyncError")});
+        EXPECT_EQ(Id(sink->events[0].object.Get()), QStringLiteral("DEV-B"));
+        ComPtr<IWMPMedia> failed;
+        ASSERT_EQ(sink->events[0].media.As(&failed), S_OK);
+        VARIANT_BOOL same = VARIANT_FALSE;
+        ASSERT_EQ(failed->get_isIdentical(item.Get(), &same), S_OK);
+        EXPECT_EQ(same, VARIANT_TRUE);
+    }
+
+    // Injected: the device's synchronisation fails as soon as it starts, and stops.
+    MediaEngineFaults faults;
+    faults.syncErrorDevices = {QStringLiteral("DEV-A")};
+    Test()->SetFaults(faults);
+    direct->events.clear();
+    QSettings(IniPath(), QSettings::IniFormat).setValue(QStringLiteral("device1/syncState"), 1);
+    m_loop.Advance(2 * kMediaPollMs);
+    ASSERT_EQ(direct->Names(),
+              (QStringList{QStringLiteral("DeviceSyncStateChange"), QStringLiteral("DeviceSyncError"),
+                           QStringLiteral("DeviceSyncStateChange")}));
+    EXPECT_EQ(direct->events[0].value, wmpssSynchronizing);
+    EXPECT_EQ(direct->events[2].value, wmpssStopped);
+    for (const RecordedEvent& e : direct->events) {
+        EXPECT_EQ(Id(e.object.Get()), QStringLiteral("DEV-A"));
+    }
+    WMPSyncState state = wmpssUnknown;
+    ASSERT_EQ(Device(0)->get_syncState(&state), S_OK);
+    EXPECT_EQ(state, wmpssStopped);
+}
+
+TEST_F(DeviceEvents, APartnershipWithADeviceOnADriveWritesItsInfoFile) {
+    Write("[device1]\ndeviceId=USB\\\\VID_0A12&PID_0001\\\\A1\nfriendlyName=Korvel DF-X1\nconnected=true\n"
+          "status=5\ndrive=E\n"
+          "[device2]\ndeviceId=MTP-C3\nconnected=true\nstatus=5\n");
+    CreatePlayer();
+    const QString info = Host(QStringLiteral("E:\\WMPInfo.xml"));
+    EXPECT_FALSE(QFile::exists(info));
+    ASSERT_EQ(Device(1)->createPartnership(VARIANT_FALSE), S_OK);
+    EXPECT_FALSE(QFile::exists(info)) << "a device without a drive keeps its partnership to itself";
+
+    ASSERT_EQ(Device(0)->createPartnership(VARIANT_FALSE), S_OK);
+    QFile file(info);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString firstLine = QString::fromUtf8(file.readLine());
+    EXPECT_TRUE(firstLine.contains(QStringLiteral("USB\\VID_0A12&PID_0001\\A1"))) << firstLine.toStdString();
+    EXPECT_TRUE(firstLine.contains(QStringLiteral("<PartnershipIndex>2</PartnershipIndex>")));
+
+    // A card taken out: the partnership is still made, nothing is written anywhere.
+    file.close();
+    QFile::remove(info);
+    ASSERT_EQ(Device(0)->deletePartnership(), S_OK);
+    m_sandbox->Volumes().SetPresent(QLatin1Char('E'), false);
+    EXPECT_EQ(Device(0)->createPartnership(VARIANT_FALSE), S_OK);
+    m_sandbox->Volumes().SetPresent(QLatin1Char('E'), true);
+    EXPECT_FALSE(QFile::exists(info));
 }
 
 } // namespace

@@ -85,6 +85,11 @@ HRESULT CEventRecorder::Invoke(DISPID member, const IID&, LCID, WORD, DISPPARAMS
             DeviceSyncStateChange(device(0).Get(), static_cast<WMPSyncState>(arg(1).lVal));
         }
         break;
+    case DISPID_WMPEVENT_DEVICESYNCERROR:
+        if (params->cArgs == 2 && (arg(1).vt == VT_DISPATCH || arg(1).vt == VT_EMPTY)) {
+            DeviceSyncError(device(0).Get(), arg(1).vt == VT_DISPATCH ? arg(1).pdispVal : nullptr);
+        }
+        break;
     case DISPID_WMPEVENT_CREATEPARTNERSHIPCOMPLETE:
         if (params->cArgs == 2 && arg(1).vt == VT_ERROR) {
             CreatePartnershipComplete(device(0).Get(), arg(1).scode);
@@ -145,6 +150,12 @@ void CEventRecorder::DeviceStatusChange(IWMPSyncDevice* pDevice, WMPDeviceStatus
 
 void CEventRecorder::DeviceSyncStateChange(IWMPSyncDevice* pDevice, WMPSyncState NewState) {
     Record(QStringLiteral("DeviceSyncStateChange"), NewState, pDevice);
+    Notify();
+}
+
+void CEventRecorder::DeviceSyncError(IWMPSyncDevice* pDevice, IDispatch* pMedia) {
+    RecordedEvent& e = Record(QStringLiteral("DeviceSyncError"), 0, pDevice);
+    e.media = pMedia;
     Notify();
 }
 

@@ -15,6 +15,7 @@ struct RecordedEvent {
     QString name;            // "CdromMediaChange", "MediaChange", ...
     long value = 0;          // drive index, change type, status, state, HRESULT
     ComPtr<IUnknown> object; // the playlist, item or device, kept for later questions
+    ComPtr<IUnknown> media;  // DeviceSyncError: the item that failed (none when the player names none)
     QString status;          // MediaChange: the item's "Status" when the event arrived
     QString trackNumber;     // MediaChange: the item's "WM/TrackNumber"
     bool onUiThread = false;
@@ -52,9 +53,7 @@ public:
     void DeviceDisconnect(IWMPSyncDevice* pDevice) override;
     void DeviceStatusChange(IWMPSyncDevice* pDevice, WMPDeviceStatus NewStatus) override;
     void DeviceSyncStateChange(IWMPSyncDevice* pDevice, WMPSyncState NewState) override;
-    void DeviceSyncError(IWMPSyncDevice*, IDispatch*) override {
-        Record(QStringLiteral("DeviceSyncError"), 0, nullptr);
-    }
+    void DeviceSyncError(IWMPSyncDevice* pDevice, IDispatch* pMedia) override;
     void CreatePartnershipComplete(IWMPSyncDevice* pDevice, HRESULT hrResult) override;
 
     // The rest are never fired by the engine; arriving anyway is recorded by name.
