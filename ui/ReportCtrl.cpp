@@ -1,6 +1,7 @@
 #include "ui/ReportCtrl.h"
 
 #include "ui/ColorRef.h"
+#include "ui/LengthLimit.h"
 #include "ui/MyHeader.h"
 #include "ui/TrackRenamer.h"
 #include "ui/window/PopupMenu.h"
@@ -14,7 +15,6 @@
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-#include <QValidator>
 
 // Each row's own record: the caller's data value and one text and one background colour per column.
 struct CReportCtrl::Record {
@@ -28,26 +28,6 @@ namespace {
 class CReportItem : public QTreeWidgetItem {
 public:
     CReportCtrl::Record record;
-};
-
-// Typing may not make a title longer than the limit. A longer title that is already there is kept
-// as it is (an insertion that would leave it over the limit is refused, deleting is fine), so
-// opening and closing the editor never cuts a title.
-class CLengthLimit : public QValidator {
-public:
-    // `current` is the length of the text about to be put in; it is validated before it is shown.
-    CLengthLimit(QLineEdit* edit, int limit, qsizetype current)
-        : QValidator(edit), m_limit(limit), m_previous(current) {
-        connect(edit, &QLineEdit::textChanged, this,
-                [this](const QString& text) { m_previous = text.size(); });
-    }
-    State validate(QString& input, int&) const override {
-        return input.size() > m_limit && input.size() > m_previous ? Invalid : Acceptable;
-    }
-
-private:
-    int m_limit;
-    qsizetype m_previous;
 };
 
 UINT ButtonMessage(Qt::MouseButton button, bool doubleClick) {

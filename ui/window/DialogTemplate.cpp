@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -96,6 +97,10 @@ void CDialogTemplate::Build(QWidget* dialog) const {
             auto* button = new QPushButton(c.text, dialog);
             button->setDefault(c.style.contains(QLatin1String("BS_DEFPUSHBUTTON")));
             w = button;
+        } else if (c.className == QLatin1String("EDIT")) {
+            auto* edit = new QLineEdit(c.text, dialog);
+            edit->setFrame(c.style.contains(QLatin1String("WS_BORDER")));
+            w = edit;
         } else if (c.className == QLatin1String("PROGRESS")) {
             auto* bar = new QProgressBar(dialog);
             bar->setTextVisible(false);
@@ -106,7 +111,8 @@ void CDialogTemplate::Build(QWidget* dialog) const {
             label->setText(c.text);
             label->setWordWrap(!c.style.contains(QLatin1String("SS_CENTER")) ||
                                c.style.contains(QLatin1String("SS_MULTILINE")));
-            Qt::Alignment align = Qt::AlignTop;
+            Qt::Alignment align =
+                c.style.contains(QLatin1String("SS_CENTERIMAGE")) ? Qt::AlignVCenter : Qt::AlignTop;
             if (c.style.contains(QLatin1String("SS_CENTER"))) {
                 align |= Qt::AlignHCenter;
             } else if (c.style.contains(QLatin1String("SS_RIGHT"))) {
