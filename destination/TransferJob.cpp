@@ -11,6 +11,9 @@ CTransferJob::CTransferJob(QString cardPath, QString albumName, QStringList file
       m_untilFull(untilFull), m_stop(stop), m_progress(progress) {}
 
 UINT CTransferJob::Fail(UINT result) {
+    // The files copied so far stay: their names reach the card too (a pulled card refuses).
+    if (!m_cardPath.isEmpty())
+        FlushVolumeBuffers(m_cardPath);
     m_progress->store(-1);
     m_stop->store(1);
     return result;
@@ -42,7 +45,9 @@ UINT CTransferJob::Run() {
         QString target;
         if (!CardFilePath(albumFolder, m_files.at(i), &target))
             return Fail(kCopyFailed);
-        if (!CopyFile(m_files.at(i), target, FALSE)) {
+        // Each file's data is on the card before it takes its name; the names are flushed with
+        // the whole card at the end, once instead of once per file.
+        if (!CopyFileEx(m_files.at(i), target, COPY_FILE_DEFER_FOLDER_FLUSH)) {
             if (GetLastError() == DWORD(ERROR_DISK_FULL) && m_untilFull)
                 return Finish(); // the user chose to fill the card: the files so far stay
             return Fail(kCopyFailed);

@@ -5,8 +5,8 @@
 // the stop flag and the progress value with the window.
 //
 // Every file is written under a temporary name, flushed and then renamed over its target (the
-// platform's CopyFile), so the card never holds a partial file and a failed copy leaves an
-// existing file as it was. Progress reaches 100 only after the card's file system was flushed.
+// platform's copy), so the card never holds a partial file and a failed copy leaves an existing
+// file as it was. Progress reaches 100 only after the card's file system was flushed.
 
 #include "platform/win/WinTypes.h"
 

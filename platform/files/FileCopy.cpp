@@ -92,8 +92,13 @@ LONG CFileCopy::Rename(const QString& sourceHost, const QString& targetHost, boo
     return ERROR_SUCCESS;
 }
 
+LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool replace) {
+    return Copy(sourceHost, targetHost, replace, Options());
+}
+
 LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool replace,
-                     const WriteHook& beforeWrite) {
+                     const Options& options) {
+    const WriteHook& beforeWrite = options.beforeWrite;
     CDescriptor source(::open(QFile::encodeName(sourceHost).constData(), O_RDONLY | O_CLOEXEC));
     if (source.fd < 0)
         return CHostError::FromErrno(errno);
@@ -157,6 +162,7 @@ LONG CFileCopy::Copy(const QString& sourceHost, const QString& targetHost, bool 
     if (renamed != ERROR_SUCCESS)
         return renamed == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : renamed;
     temporary.kept = true;
-    SyncFolder(folder);
+    if (options.flushFolder)
+        SyncFolder(folder);
     return ERROR_SUCCESS;
 }

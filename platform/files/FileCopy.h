@@ -16,10 +16,19 @@ public:
     // data: may shorten the piece, or end the copy with an error. Tests strike part way through.
     using WriteHook = std::function<LONG(quint64 offset, size_t* size)>;
 
+    struct Options {
+        WriteHook beforeWrite;
+        // Flush the folder once the file has its name. A copy of many files onto one drive may
+        // leave that to one flush of the whole drive at its end: the data is on the medium before
+        // the name is given either way.
+        bool flushFolder = true;
+    };
+
     // Host paths, already checked by the volume table. Returns a Win32 error: ERROR_DISK_FULL when
     // the medium runs out of room, ERROR_FILE_EXISTS when the target exists and replace is false.
+    static LONG Copy(const QString& sourceHost, const QString& targetHost, bool replace);
     static LONG Copy(const QString& sourceHost, const QString& targetHost, bool replace,
-                     const WriteHook& beforeWrite = {});
+                     const Options& options);
     // Renames on one file system; without replace an existing target is kept (ERROR_ALREADY_EXISTS).
     static LONG Rename(const QString& sourceHost, const QString& targetHost, bool replace);
     // Flushes a folder's entries (a rename or a new name) to the medium.

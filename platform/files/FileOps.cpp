@@ -67,7 +67,7 @@ LONG CheckRoom(const CVolumes::Resolved& target, quint64 sourceSize) {
 }
 
 LONG CopyResolved(const CVolumes::Resolved& source, const CVolumes::Resolved& target, bool replace,
-                  LONG existsError, const CFileCopy::WriteHook& beforeWrite = {}) {
+                  LONG existsError, const CFileCopy::Options& options = CFileCopy::Options()) {
     const std::optional<struct stat> sourceStat = Lstat(source.host);
     if (!sourceStat || !QFileInfo::exists(source.host))
         return MissingError(source.host);
@@ -85,13 +85,17 @@ LONG CopyResolved(const CVolumes::Resolved& source, const CVolumes::Resolved& ta
         return ERROR_SHARING_VIOLATION;
     if (const LONG error = CheckRoom(target, quint64(QFileInfo(source.host).size())); error != ERROR_SUCCESS)
         return error;
-    const LONG error = CFileCopy::Copy(source.host, target.host, replace, beforeWrite);
+    const LONG error = CFileCopy::Copy(source.host, target.host, replace, options);
     return error == ERROR_FILE_EXISTS ? existsError : error;
 }
 
 } // namespace
 
 BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists) {
+    return CopyFileEx(source, target, failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0);
+}
+
+BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags) {
     // A test's faults for this copy strike before it resolves anything (a card pulled between two
     // files is then simply not there) or part way through the data.
     CWinPath targetPath;
@@ -105,8 +109,11 @@ BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists) {
         return Fail(error);
     if (const LONG error = Resolve(target, &to, CVolumes::Access::Write); error != ERROR_SUCCESS)
         return Fail(error);
-    const auto beforeWrite = [&faults](quint64 offset, size_t* size) { return faults.Write(offset, size); };
-    if (const LONG error = CopyResolved(from, to, !failIfExists, ERROR_FILE_EXISTS, beforeWrite);
+    CFileCopy::Options options;
+    options.beforeWrite = [&faults](quint64 offset, size_t* size) { return faults.Write(offset, size); };
+    options.flushFolder = !(flags & COPY_FILE_DEFER_FOLDER_FLUSH);
+    const bool replace = !(flags & COPY_FILE_FAIL_IF_EXISTS);
+    if (const LONG error = CopyResolved(from, to, replace, ERROR_FILE_EXISTS, options);
         error != ERROR_SUCCESS)
         return Fail(error);
     return Succeed();

@@ -11,6 +11,12 @@
 // target drive fails with ERROR_DISK_FULL and leaves no partial file; with failIfExists an
 // existing target fails with ERROR_FILE_EXISTS.
 BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists);
+// CopyFile with flags: COPY_FILE_FAIL_IF_EXISTS, and COPY_FILE_DEFER_FOLDER_FLUSH for a copy of
+// many files onto one drive that ends with FlushVolumeBuffers: each file's data is still on the
+// medium before it takes its name, but the folder entries are flushed once, by that flush.
+inline constexpr DWORD COPY_FILE_FAIL_IF_EXISTS = 0x00000001;
+inline constexpr DWORD COPY_FILE_DEFER_FOLDER_FLUSH = 0x80000000u;
+BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags);
 // Within one drive a rename; across drives only with MOVEFILE_COPY_ALLOWED (copy, then delete the
 // source), else ERROR_NOT_SAME_DEVICE. Without MOVEFILE_REPLACE_EXISTING an existing target fails
 // with ERROR_ALREADY_EXISTS. Folders move within their drive only.
