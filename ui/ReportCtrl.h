@@ -2,6 +2,10 @@
 // The track list: a report-style list with a check box before each title, a title the user can
 // rename in place, and a record of the chosen tracks (1 to 99) that the rip and the copy read.
 // While the list is in its disabled look it ignores every mouse button and key.
+//
+// The class is split by concern: rows, columns and colours (ReportCtrl.cpp), check boxes and the
+// chosen tracks (ReportCtrlChecks.cpp), in-place editing (ReportCtrlEdit.cpp), mouse, keys and the
+// pop-up menu (ReportCtrlInput.cpp); CReportDelegate paints the cells.
 
 #include "platform/win/WinTypes.h"
 #include "platform/windows/WindowProc.h"
@@ -12,6 +16,7 @@
 #include <QTreeWidget>
 #include <array>
 #include <functional>
+#include <vector>
 
 class CMyHeader;
 class ITrackRenamer;
@@ -129,7 +134,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public:
-    struct Record; // one row's data value and colours
+    // Each row's own record: the caller's data value and one text and one background colour per
+    // column.
+    struct Record {
+        LPARAM data = 0;
+        std::vector<COLORREF> text;
+        std::vector<COLORREF> back;
+    };
 
 private:
     friend class CReportDelegate;
@@ -156,6 +167,9 @@ private:
     int m_sortColumn = -1;
     bool m_sortAscending = true;
     bool m_enabled = false;
+    // Counts the times rows were inserted or deleted: an edit whose rename made the list refill
+    // leaves the new rows alone.
+    quint64 m_rowsGeneration = 0;
     std::array<BYTE, kChosenBytes> m_chosen{};
     int m_menuColumn = 0;
     ITrackRenamer* m_renamer = nullptr;

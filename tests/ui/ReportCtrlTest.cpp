@@ -178,6 +178,41 @@ TEST_F(ReportCtrlTest, EnterCommitsThroughTheRenamerAndUndoesAFailedRename) {
     EXPECT_EQ(parent.Count(CReportCtrl::WM_RC_EDITCOMMITTED), 1);
 }
 
+// The owner learns of a rename at once and may fill the list anew inside the call: the edit that
+// caused it must leave the new rows alone, whichever row it was and however many rows come back.
+TEST_F(ReportCtrlTest, ARenameThatRefillsTheListInsideTheCallLeavesTheNewRowsAlone) {
+    struct Refiller : ITrackRenamer {
+        CReportCtrl* list = nullptr;
+        int rows = 0;
+        bool RenameTrack(int, const QString& title) override {
+            list->DeleteItems(CReportCtrl::RC_ITEM_ALL);
+            for (int i = 0; i < rows; ++i) {
+                list->InsertItem(i, QStringLiteral("%1 from the owner").arg(i));
+            }
+            return !title.isEmpty();
+        }
+    } refiller;
+    refiller.list = &list;
+    list.SetRenamer(&refiller);
+    for (const int rows : {5, 2, 0}) {
+        SCOPED_TRACE(rows);
+        refiller.rows = rows;
+        if (list.GetItemCount() == 0) {
+            list.InsertItem(0, QStringLiteral("again"));
+        }
+        const int row = list.GetItemCount() - 1;
+        ASSERT_TRUE(list.StartEdit(row, 0));
+        list.EditBox()->setText(QStringLiteral("typed"));
+        QTest::keyClick(list.EditBox(), Qt::Key_Return);
+        EXPECT_FALSE(list.IsEditing());
+        ASSERT_EQ(list.GetItemCount(), rows);
+        for (int i = 0; i < rows; ++i) {
+            EXPECT_EQ(list.GetItemText(i, 0), QStringLiteral("%1 from the owner").arg(i));
+        }
+    }
+    list.SetRenamer(&renamer);
+}
+
 TEST_F(ReportCtrlTest, TitleEditIsLimitedTo23CharactersButALongerTitleIsNotCut) {
     ASSERT_TRUE(list.StartEdit(0, 0));
     list.EditBox()->clear();
