@@ -82,6 +82,21 @@ TEST(MyComboBox, SelectTakesTheIndexWhateverTheTextAndResetEmptiesIt) {
     EXPECT_EQ(box.WindowText(), QStringLiteral("ドライブがありません"));
     box.Reset(true);
     EXPECT_EQ(box.count(), 0);
+    // The text Select gave goes with the items: an empty box names no drive.
+    EXPECT_EQ(box.currentIndex(), -1);
+    EXPECT_EQ(box.WindowText(), QString());
+}
+
+TEST(MyComboBox, AddingItemsSelectsNothing) {
+    CMyComboBox box;
+    EXPECT_EQ(box.AddString(QStringLiteral("CD ドライブ (D:)")), 0);
+    EXPECT_EQ(box.AddString(QStringLiteral("CD ドライブ (F:)")), 1);
+    EXPECT_EQ(box.currentIndex(), -1);
+    EXPECT_EQ(box.WindowText(), QString());
+    box.Select(QStringLiteral("CD ドライブ (F:)"), 1);
+    box.AddString(QStringLiteral("CD ドライブ (G:)"));
+    EXPECT_EQ(box.currentIndex(), 1);
+    EXPECT_EQ(box.WindowText(), QStringLiteral("CD ドライブ (F:)"));
 }
 
 TEST(EnableIfChanged, TouchesTheWindowOnlyWhenTheStateDiffers) {
