@@ -108,7 +108,7 @@ bool CCDROMAcc::SetAsideEarlierRips(const QString& ripFolder) {
 
     const CRipFolderTree tree(ripFolder);
     const QList<SetAsideEntry> before = m_setAside.Entries();
-    SetAsideJob job{.ripFolder = ripFolder};
+    SetAsideJob job{.ripFolder = ripFolder, .started = QDateTime::currentDateTimeUtc()};
     media_info::Read(m_cdPlaylist.Get(), QStringLiteral("TOC"), &job.toc);
     media_info::Read(m_cdPlaylist.Get(), QStringLiteral("name"), &job.album);
     QList<Planned> plan;
@@ -183,12 +183,12 @@ bool CCDROMAcc::SetAsideEarlierRips(const QString& ripFolder) {
 void CCDROMAcc::RestoreSetAside() {
     if (m_setAside.WorkFolder().isEmpty())
         return; // nothing was ever set aside
-    CEarlierRips(m_setAside, PlayerContext().Library()).Restore();
+    IWMPMediaCollection* library = PlayerContext().Library();
+    CEarlierRips(m_setAside, PlayerContext().Player(), library).Restore();
 }
 
 void CCDROMAcc::RemoveRippedTracks() {
-    IWMPMediaCollection* library = PlayerContext().Library();
-    CEarlierRips rips(m_setAside, library);
+    CEarlierRips rips(m_setAside, PlayerContext().Player(), PlayerContext().Library());
     QString ripFolder;
     QStringList folders;
     if (const std::optional<SetAsideJob> job = m_setAside.Job()) {
@@ -204,6 +204,7 @@ void CCDROMAcc::RemoveRippedTracks() {
         rips.FindJobEntries(&queried);
         items += queried;
         rips.RemoveJobRips(items, &folders);
+        rips.RemoveUnlistedJobRips(&folders);
         m_setAside.EndJob();
         m_setAside.Save();
     }

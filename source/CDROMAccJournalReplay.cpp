@@ -41,14 +41,14 @@ CCDROMAcc::JournalReplay CCDROMAcc::ReplayJournal() {
         return result;
     }
     journal.RemoveStaleTemporaries();
-    CEarlierRips rips(journal, library);
+    CEarlierRips rips(journal, PlayerContext().Player(), library);
     QString ripFolder;
     QStringList folders;
     if (const std::optional<SetAsideJob> job = journal.Job()) {
         ripFolder = job->ripFolder;
         QList<ComPtr<IWMPMedia>> items;
         if (rips.FindJobEntries(&items)) {
-            result.removedRips = rips.RemoveJobRips(items, &folders);
+            result.removedRips = rips.RemoveJobRips(items, &folders) + rips.RemoveUnlistedJobRips(&folders);
             journal.EndJob();
             journal.Save();
         } else {

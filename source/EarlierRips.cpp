@@ -2,6 +2,7 @@
 
 #include "platform/com/ComBSTR.h"
 #include "platform/files/FileOps.h"
+#include "platform/files/FileSearch.h"
 #include "platform/files/Volumes.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/LastError.h"
@@ -67,8 +68,8 @@ void AppendOnce(QStringList* list, const QString& text) {
 
 } // namespace
 
-CEarlierRips::CEarlierRips(CSetAsideJournal& journal, IWMPMediaCollection* library)
-    : m_journal(journal), m_library(library) {}
+CEarlierRips::CEarlierRips(CSetAsideJournal& journal, IWMPPlayer4* player, IWMPMediaCollection* library)
+    : m_journal(journal), m_player(player), m_library(library) {}
 
 QString CEarlierRips::SourcePath(IWMPMedia* item) {
     CComBSTR url;
@@ -118,11 +119,15 @@ bool CEarlierRips::IsJobRip(const QString& path) const {
     return true;
 }
 
+void CEarlierRips::DeleteJobRip(const QString& path, QStringList* folders) const {
+    DeleteFile(path);
+    const QString folder = CRipFolderTree::FolderOf(path);
+    if (m_journal.Job() && CRipFolderTree(m_journal.Job()->ripFolder).HoldsFolder(folder))
+        RemoveDirectory(folder);
+    AppendOnce(folders, folder);
+}
+
 int CEarlierRips::RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringList* folders) {
-    const std::optional<SetAsideJob>& job = m_journal.Job();
-    if (!job)
-        return 0;
-    const CRipFolderTree tree(job->ripFolder);
     QStringList removed;
     for (const ComPtr<IWMPMedia>& item : items) {
         const QString path = SourcePath(item.Get());
@@ -132,14 +137,50 @@ int CEarlierRips::RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringLi
             m_library->remove(item.Get(), VARIANT_TRUE);
         // The player may put its deletion off; the file goes now, before an earlier rip takes its
         // place.
-        DeleteFile(path);
+        DeleteJobRip(path, folders);
         removed.append(path);
-        const QString folder = CRipFolderTree::FolderOf(path);
-        if (tree.HoldsFolder(folder))
-            RemoveDirectory(folder);
-        AppendOnce(folders, folder);
     }
     return int(removed.size());
+}
+
+bool CEarlierRips::IsUnlistedJobRip(const QString& path) const {
+    const std::optional<SetAsideJob>& job = m_journal.Job();
+    if (!job || !m_player || !IsJobRip(path) || StateOf(path) != FileState::Present)
+        return false;
+    if (m_library) {
+        ComPtr<IWMPPlaylist> listed;
+        if (FAILED(
+                m_library->getByAttribute(CComBSTR(QStringLiteral("SourceURL")), CComBSTR(path), &listed)) ||
+            media_info::Count(listed.Get()) != 0)
+            return false; // listed (or unknown): the library's entry decides, not the file
+    }
+    WIN32_FIND_DATA data;
+    const HANDLE search = FindFirstFile(path, &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    // Written after the job began, allowing for file systems that keep times in 2-second steps.
+    if (!data.ftLastWriteTime.isValid() || data.ftLastWriteTime < job->started.addSecs(-2))
+        return false;
+    ComPtr<IWMPMedia> file;
+    if (FAILED(m_player->newMedia(CComBSTR(path), &file)) || !file)
+        return false;
+    QString value;
+    if (!job->toc.isEmpty())
+        return media_info::Read(file.Get(), QStringLiteral("TOC"), &value) && value == job->toc;
+    return !job->album.isEmpty() && media_info::Read(file.Get(), QStringLiteral("WM/AlbumTitle"), &value) &&
+           value == job->album;
+}
+
+int CEarlierRips::RemoveUnlistedJobRips(QStringList* folders) {
+    int removed = 0;
+    for (const SetAsideEntry& entry : m_journal.Entries()) {
+        if (IsUnlistedJobRip(entry.path)) {
+            DeleteJobRip(entry.path, folders);
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 bool CEarlierRips::AddToLibrary(const QString& path) const {

@@ -26,7 +26,8 @@ public:
         int waiting = 0; // entries kept for the next try
     };
 
-    CEarlierRips(CSetAsideJournal& journal, IWMPMediaCollection* library);
+    // The player reads a file's tags (newMedia); the library lists, removes and adds entries.
+    CEarlierRips(CSetAsideJournal& journal, IWMPPlayer4* player, IWMPMediaCollection* library);
 
     // The library entries a job's record names: by the disc's TOC, or by its album name when the TOC
     // is empty or cannot be asked. False when the library cannot answer.
@@ -36,6 +37,10 @@ public:
     // Takes every rip of the job among items out of the library and off the disk, and removes
     // their folders when empty; the folders they lay in, each once. Returns how many went.
     int RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringList* folders);
+    // A rip the player wrote but never listed (a run killed between the two) may stand where an
+    // earlier rip waits to go back. It is a rip of the job when it lies in the rip folder's tree, was
+    // written after the job began and its tags name the job's disc; then it goes. Returns how many.
+    int RemoveUnlistedJobRips(QStringList* folders);
     // Puts every entry back that can go back, newest first for entries of one path; the journal
     // keeps the others (and is deleted, with the empty work folder, when none are left).
     Restored Restore();
@@ -50,7 +55,10 @@ private:
     enum class Step { Back, Waiting };
     Step RestoreOne(SetAsideEntry* entry);
     bool AddToLibrary(const QString& path) const;
+    bool IsUnlistedJobRip(const QString& path) const;
+    void DeleteJobRip(const QString& path, QStringList* folders) const;
 
     CSetAsideJournal& m_journal;
+    IWMPPlayer4* m_player;
     IWMPMediaCollection* m_library;
 };

@@ -49,8 +49,12 @@ bool ReadString(const QJsonObject& object, const char* key, QString* value) {
 
 std::optional<SetAsideJob> ParseJob(const QJsonObject& object, bool* ok) {
     SetAsideJob job;
+    QString started;
     *ok = ReadString(object, "ripFolder", &job.ripFolder) && ReadString(object, "toc", &job.toc) &&
-          ReadString(object, "album", &job.album) && object.value(QLatin1String("kept")).isArray();
+          ReadString(object, "album", &job.album) && ReadString(object, "started", &started) &&
+          object.value(QLatin1String("kept")).isArray();
+    job.started = QDateTime::fromString(started, Qt::ISODateWithMs);
+    *ok = *ok && job.started.isValid();
     if (!*ok)
         return std::nullopt;
     for (const QJsonValue& kept : object.value(QLatin1String("kept")).toArray()) {
@@ -122,6 +126,7 @@ QByteArray CSetAsideJournal::Serialize(const QList<SetAsideEntry>& entries,
                     QJsonObject{{QStringLiteral("ripFolder"), job->ripFolder},
                                 {QStringLiteral("toc"), job->toc},
                                 {QStringLiteral("album"), job->album},
+                                {QStringLiteral("started"), job->started.toUTC().toString(Qt::ISODateWithMs)},
                                 {QStringLiteral("kept"), QJsonArray::fromStringList(job->kept)}});
     }
     const QByteArray payload = QJsonDocument(root).toJson(QJsonDocument::Compact);

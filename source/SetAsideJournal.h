@@ -13,6 +13,7 @@
 // A file that does not read back exactly (cut short, changed) is corrupt and is never acted on.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,8 @@ struct SetAsideJob {
     QString album;
     // Paths of the disc's entries that stayed in the library: they are no rips of the job.
     QStringList kept;
+    // When the job began (UTC): a file written before then is no rip of the job.
+    QDateTime started;
 
     bool operator==(const SetAsideJob&) const = default;
 };

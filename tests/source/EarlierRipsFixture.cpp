@@ -5,6 +5,7 @@
 #include "platform/files/Volumes.h"
 #include "source/PlayerContext.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -140,7 +141,46 @@ QStringList CEarlierRipsTest::LibraryPaths() const {
     return paths;
 }
 
-void CEarlierRipsTest::ExpectEarlierRipsBack() const {
+namespace {
+
+void CopyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (QFileInfo(source).isDir()) {
+            QDir().mkpath(target);
+        } else {
+            QDir().mkpath(QFileInfo(target).path());
+            // A file may go while the tree is walked (the player renames its finished rips).
+            QFile::copy(source, target);
+        }
+    }
+}
+
+} // namespace
+
+QString CEarlierRipsTest::SaveImage(const QString& name) const {
+    const QString image = m_tmp.File(QStringLiteral("image-") + name);
+    CopyTree(m_dir, image);
+    return image;
+}
+
+void CEarlierRipsTest::RestartOn(const QString& image) {
+    m_cd.reset();
+    PlayerContext().ReleasePlayer();
+    ReleasePlayer();
+    m_loop.Pump();
+    m_registration.reset();
+    ASSERT_EQ(MediaEngineLiveObjects(), 0) << "the player's library would still be open";
+    QDir(m_dir).removeRecursively();
+    CopyTree(image, m_dir);
+    StartPlayer();
+}
+
+void CEarlierRipsTest::ExpectEarlierRipsBack(int* playerTemporaries) const {
     for (auto it = m_earlier.begin(); it != m_earlier.end(); ++it) {
         EXPECT_EQ(Bytes(it.key()), it.value()) << "not back as it was: " << it.key().toStdString();
     }
@@ -151,7 +191,7 @@ void CEarlierRipsTest::ExpectEarlierRipsBack() const {
             inTree << path;
         }
     }
-    EXPECT_EQ(QStringList(FilesUnder(kMusic).keys()), inTree);
+    EXPECT_EQ(QStringList(FilesUnder(kMusic, playerTemporaries).keys()), inTree);
     EXPECT_FALSE(PathFileExists(kWork));
 }
 

@@ -41,7 +41,16 @@ protected:
     QString Toc() const;
     // Every earlier rip is back at its path with its bytes and listed in the library for the
     // disc; no other file lies in the rip folder's tree (no rip of the job), the work folder is gone.
-    void ExpectEarlierRipsBack() const;
+    // With playerTemporaries the player's own unfinished rip files are counted there instead.
+    void ExpectEarlierRipsBack(int* playerTemporaries = nullptr) const;
+
+    // The machine as a process killed now leaves it: every file of the sandbox (the drives, the
+    // player's library database) copied aside. Safe from another thread while the UI thread waits.
+    QString SaveImage(const QString& name) const;
+    // A new start on that image: the program and its player go (nothing of theirs runs to an end
+    // that a killed process would not have run), the sandbox's files become the image's, and the
+    // player and the CD source start again.
+    void RestartOn(const QString& image);
 
     QMap<QString, QByteArray> m_earlier;
     // The disc's TOC, as read when it was opened (an ejected drive has none).

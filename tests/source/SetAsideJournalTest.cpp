@@ -52,7 +52,8 @@ SetAsideJob SampleJob() {
     return {.ripFolder = QStringLiteral("C:\\Users\\user\\Music"),
             .toc = QStringLiteral("3+96+2F3+4C6+64A"),
             .album = QStringLiteral("夏の記憶"),
-            .kept = {QStringLiteral("C:\\Users\\user\\Music\\x.wma")}};
+            .kept = {QStringLiteral("C:\\Users\\user\\Music\\x.wma")},
+            .started = QDateTime(QDate(2026, 12, 10), QTime(13, 52, 26, 123), Qt::UTC)};
 }
 
 } // namespace
@@ -115,6 +116,8 @@ TEST_F(SetAsideJournalTest, ATruncatedOrAlteredJournalIsRefusedAndTheHeldListSta
         R"({"entries":[{"path":7,"work":""}]})",
         R"({"entries":{}})",
         R"({"entries":[],"job":{"ripFolder":"C:\\Music","toc":"1","album":"x"}})",
+        R"({"entries":[],"job":{"ripFolder":"C:\\Music","toc":"1","album":"x","kept":[]}})",
+        R"({"entries":[],"job":{"ripFolder":"C:\\Music","toc":"1","album":"x","kept":[],"started":"yesterday"}})",
         R"({"entries":[],"job":"C:\\Music"})",
         R"([])",
         R"(not json)",
