@@ -1,12 +1,14 @@
 #include "mediaengine/cd/CdMedia.h"
 
+#include "mediaengine/cd/CdDrives.h"
 #include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
 #include "mediaengine/core/MediaText.h"
 
-CCdMedia::CCdMedia(std::weak_ptr<CEngine> engine, std::shared_ptr<CCdDisc> disc, int position)
-    : m_engine(std::move(engine)), m_disc(std::move(disc)), m_position(position) {}
+CCdMedia::CCdMedia(std::weak_ptr<CCdDrives> drives, EngineContext context, std::shared_ptr<CCdDisc> disc,
+                   int position)
+    : m_drives(std::move(drives)), m_context(std::move(context)), m_disc(std::move(disc)),
+      m_position(position) {}
 
 HRESULT CCdMedia::QueryInterface(const IID& riid, void** object) {
     return ComQueryInterface(this, riid, object, ComInterface<IWMPMedia>(),
@@ -14,13 +16,11 @@ HRESULT CCdMedia::QueryInterface(const IID& riid, void** object) {
 }
 
 bool CCdMedia::Fails(const char* call) const {
-    const auto engine = m_engine.lock();
-    return engine && engine->Faults().Fails(EngineObject::CdItem, call);
+    return m_context.faults->Fails(EngineObject::CdItem, call);
 }
 
 bool CCdMedia::FailsPrecisely(const char* call) const {
-    const auto engine = m_engine.lock();
-    return engine && engine->Faults().FailsPrecisely(EngineObject::CdItem, call);
+    return m_context.faults->FailsPrecisely(EngineObject::CdItem, call);
 }
 
 QString CCdMedia::IdentityKey() const {
@@ -58,15 +58,15 @@ HRESULT CCdMedia::put_name(BSTR name) {
 }
 
 void CCdMedia::NotifyRenamed() const {
-    const auto engine = m_engine.lock();
-    if (!engine) {
+    const auto drives = m_drives.lock();
+    if (!drives) {
         return;
     }
     // Renaming a track is a change of the CD playlist that holds it, while this disc is still in.
-    const ComPtr<CCdPlaylist> playlist = engine->CdPlaylist(m_disc->Letter());
+    const ComPtr<CCdPlaylist> playlist = drives->Playlist(m_disc->Letter());
     if (playlist && playlist->Disc() == m_disc) {
         const ComPtr<IWMPPlaylist> changed(playlist.Get());
-        engine->EventQueue().Fire(
+        m_context.events->Fire(
             [changed](IEngineEvents& events) { events.FirePlaylistChange(changed.Get(), wmplcNameChange); });
     }
 }

@@ -3,17 +3,19 @@
 
 #include "mediaengine/cd/CdDisc.h"
 #include "mediaengine/core/ComHelpers.h"
+#include "mediaengine/core/EngineContext.h"
 #include "mediaengine/core/EngineItem.h"
 #include "mediaengine/core/NoDispatch.h"
 #include "platform/wmp/Wmp.h"
 
 #include <memory>
 
-class CEngine;
+class CCdDrives;
 
 class CCdMedia : public IWMPMedia, public IEngineItem {
 public:
-    CCdMedia(std::weak_ptr<CEngine> engine, std::shared_ptr<CCdDisc> disc, int position);
+    CCdMedia(std::weak_ptr<CCdDrives> drives, EngineContext context, std::shared_ptr<CCdDisc> disc,
+             int position);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_COUNTED
@@ -38,7 +40,8 @@ private:
     bool FailsPrecisely(const char* call) const;
     void NotifyRenamed() const;
 
-    std::weak_ptr<CEngine> m_engine;
+    std::weak_ptr<CCdDrives> m_drives;
+    EngineContext m_context;
     std::shared_ptr<CCdDisc> m_disc;
     int m_position;
 };

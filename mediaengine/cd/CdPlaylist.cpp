@@ -1,13 +1,13 @@
 #include "mediaengine/cd/CdPlaylist.h"
 
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
 #include "mediaengine/core/MediaText.h"
 
-CCdPlaylist::CCdPlaylist(std::weak_ptr<CEngine> engine, std::shared_ptr<CCdDisc> disc)
-    : m_engine(std::move(engine)), m_disc(std::move(disc)) {
+CCdPlaylist::CCdPlaylist(std::weak_ptr<CCdDrives> drives, EngineContext context,
+                         std::shared_ptr<CCdDisc> disc)
+    : m_drives(std::move(drives)), m_context(std::move(context)), m_disc(std::move(disc)) {
     for (int i = 0; i < m_disc->TrackCount(); ++i) {
-        m_items.push_back(MakeComObject<CCdMedia>(m_engine, m_disc, i));
+        m_items.push_back(MakeComObject<CCdMedia>(m_drives, m_context, m_disc, i));
     }
 }
 
@@ -17,13 +17,11 @@ HRESULT CCdPlaylist::QueryInterface(const IID& riid, void** object) {
 }
 
 bool CCdPlaylist::Fails(const char* call) const {
-    const auto engine = m_engine.lock();
-    return engine && engine->Faults().Fails(EngineObject::CdPlaylist, call);
+    return m_context.faults->Fails(EngineObject::CdPlaylist, call);
 }
 
 bool CCdPlaylist::FailsPrecisely(const char* call) const {
-    const auto engine = m_engine.lock();
-    return engine && engine->Faults().FailsPrecisely(EngineObject::CdPlaylist, call);
+    return m_context.faults->FailsPrecisely(EngineObject::CdPlaylist, call);
 }
 
 QString CCdPlaylist::IdentityKey() const {
@@ -63,11 +61,9 @@ HRESULT CCdPlaylist::put_name(BSTR name) {
         return E_FAIL; // an empty drive has no album to name
     }
     m_disc->SetName(BstrToQString(name));
-    if (const auto engine = m_engine.lock()) {
-        const ComPtr<IWMPPlaylist> self(this); // held until the event is told
-        engine->EventQueue().Fire(
-            [self](IEngineEvents& events) { events.FirePlaylistChange(self.Get(), wmplcNameChange); });
-    }
+    const ComPtr<IWMPPlaylist> self(this); // held until the event is told
+    m_context.events->Fire(
+        [self](IEngineEvents& events) { events.FirePlaylistChange(self.Get(), wmplcNameChange); });
     return S_OK;
 }
 

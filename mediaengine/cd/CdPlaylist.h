@@ -6,6 +6,7 @@
 #include "mediaengine/cd/CdDisc.h"
 #include "mediaengine/cd/CdMedia.h"
 #include "mediaengine/core/ComHelpers.h"
+#include "mediaengine/core/EngineContext.h"
 #include "mediaengine/core/EngineItem.h"
 #include "mediaengine/core/NoDispatch.h"
 #include "platform/com/ComPtr.h"
@@ -14,11 +15,11 @@
 #include <memory>
 #include <vector>
 
-class CEngine;
+class CCdDrives;
 
 class CCdPlaylist : public IWMPPlaylist, public IEngineItem {
 public:
-    CCdPlaylist(std::weak_ptr<CEngine> engine, std::shared_ptr<CCdDisc> disc);
+    CCdPlaylist(std::weak_ptr<CCdDrives> drives, EngineContext context, std::shared_ptr<CCdDisc> disc);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_COUNTED
@@ -44,7 +45,8 @@ private:
     bool Fails(const char* call) const;
     bool FailsPrecisely(const char* call) const;
 
-    std::weak_ptr<CEngine> m_engine;
+    std::weak_ptr<CCdDrives> m_drives;
+    EngineContext m_context;
     std::shared_ptr<CCdDisc> m_disc;
     std::vector<ComPtr<CCdMedia>> m_items;
 };

@@ -1,15 +1,19 @@
 #include "mediaengine/cd/Cdrom.h"
 
+#include "mediaengine/cd/CdDrives.h"
 #include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
+#include "mediaengine/core/EngineFaults.h"
+#include "mediaengine/ripping/RipSessions.h"
 
-CCdrom::CCdrom(std::shared_ptr<CEngine> engine, QChar letter)
-    : m_engine(std::move(engine)), m_letter(letter) {}
+CCdrom::CCdrom(std::shared_ptr<CCdDrives> drives, std::shared_ptr<CRipSessions> rips,
+               std::shared_ptr<CEngineFaults> faults, int majorVersion, QChar letter)
+    : m_drives(std::move(drives)), m_rips(std::move(rips)), m_faults(std::move(faults)),
+      m_majorVersion(majorVersion), m_letter(letter) {}
 
 HRESULT CCdrom::QueryInterface(const IID& riid, void** object) {
     // The rip interface came with player 11; an older player's drive does not have it.
-    if (riid == IID_IWMPCdromRip && m_engine->MajorVersion() < 11) {
+    if (riid == IID_IWMPCdromRip && m_majorVersion < 11) {
         if (object) {
             *object = nullptr;
         }
@@ -20,7 +24,7 @@ HRESULT CCdrom::QueryInterface(const IID& riid, void** object) {
 }
 
 HRESULT CCdrom::get_driveSpecifier(BSTR* drive) {
-    if (m_engine->Faults().FailsPrecisely(EngineObject::Cdrom, "get_driveSpecifier")) {
+    if (m_faults->FailsPrecisely(EngineObject::Cdrom, "get_driveSpecifier")) {
         return E_FAIL;
     }
     return ReturnText(QString(m_letter) + QLatin1Char(':'), drive);
@@ -31,10 +35,10 @@ HRESULT CCdrom::get_playlist(IWMPPlaylist** playlist) {
         return E_POINTER;
     }
     *playlist = nullptr;
-    if (m_engine->Faults().Fails(EngineObject::Cdrom, "get_playlist")) {
+    if (m_faults->Fails(EngineObject::Cdrom, "get_playlist")) {
         return E_FAIL;
     }
-    const ComPtr<CCdPlaylist> found = m_engine->CdPlaylist(m_letter);
+    const ComPtr<CCdPlaylist> found = m_drives->Playlist(m_letter);
     if (!found) {
         return E_FAIL; // the drive has gone from the machine
     }
@@ -42,22 +46,22 @@ HRESULT CCdrom::get_playlist(IWMPPlaylist** playlist) {
 }
 
 HRESULT CCdrom::eject() {
-    if (m_engine->Faults().Fails(EngineObject::Cdrom, "eject")) {
+    if (m_faults->Fails(EngineObject::Cdrom, "eject")) {
         return E_FAIL;
     }
-    return m_engine->Eject(m_letter);
+    return m_drives->Eject(m_letter);
 }
 
 HRESULT CCdrom::startRip() {
-    if (m_engine->Faults().Fails(EngineObject::Cdrom, "startRip")) {
+    if (m_faults->Fails(EngineObject::Cdrom, "startRip")) {
         return E_FAIL;
     }
-    return m_engine->StartRip(m_letter, true);
+    return m_rips->Start(m_drives->Playlist(m_letter), true);
 }
 
 HRESULT CCdrom::stopRip() {
-    if (m_engine->Faults().Fails(EngineObject::Cdrom, "stopRip")) {
+    if (m_faults->Fails(EngineObject::Cdrom, "stopRip")) {
         return E_FAIL;
     }
-    return m_engine->StopRip(m_letter);
+    return m_rips->Stop(m_letter);
 }

@@ -8,11 +8,15 @@
 #include <QChar>
 #include <memory>
 
-class CEngine;
+class CCdDrives;
+class CEngineFaults;
+class CRipSessions;
 
 class CCdrom : public IWMPCdrom, public IWMPCdromRip {
 public:
-    CCdrom(std::shared_ptr<CEngine> engine, QChar letter);
+    // majorVersion: the player's; 11 and later answer IWMPCdromRip.
+    CCdrom(std::shared_ptr<CCdDrives> drives, std::shared_ptr<CRipSessions> rips,
+           std::shared_ptr<CEngineFaults> faults, int majorVersion, QChar letter);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_COUNTED
@@ -27,6 +31,9 @@ public:
     HRESULT stopRip() override;
 
 private:
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CCdDrives> m_drives;
+    std::shared_ptr<CRipSessions> m_rips;
+    std::shared_ptr<CEngineFaults> m_faults;
+    int m_majorVersion;
     QChar m_letter;
 };

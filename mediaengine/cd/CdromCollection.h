@@ -6,11 +6,14 @@
 
 #include <memory>
 
-class CEngine;
+class CCdDrives;
+class CEngineFaults;
+class CRipSessions;
 
 class CCdromCollection : public IWMPCdromCollection {
 public:
-    explicit CCdromCollection(std::shared_ptr<CEngine> engine);
+    CCdromCollection(std::shared_ptr<CCdDrives> drives, std::shared_ptr<CRipSessions> rips,
+                     std::shared_ptr<CEngineFaults> faults, int majorVersion);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_NO_DISPATCH
@@ -19,5 +22,8 @@ public:
     HRESULT item(long index, IWMPCdrom** drive) override;
 
 private:
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CCdDrives> m_drives;
+    std::shared_ptr<CRipSessions> m_rips;
+    std::shared_ptr<CEngineFaults> m_faults;
+    int m_majorVersion;
 };

@@ -1,28 +1,25 @@
 #include "mediaengine/devices/SyncDevice.h"
 
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
 #include "mediaengine/core/MediaText.h"
 #include "mediaengine/devices/DeviceList.h"
+#include "mediaengine/devices/Devices.h"
 #include "platform/Platform.h"
 #include "platform/com/InterfaceTable.h"
 #include "platform/files/Volumes.h"
 
-#include <QDebug>
-#include <QSaveFile>
-
-CSyncDevice::CSyncDevice(std::shared_ptr<CEngine> engine, QString deviceId)
-    : m_engine(std::move(engine)), m_deviceId(std::move(deviceId)) {}
+CSyncDevice::CSyncDevice(std::shared_ptr<CDevices> devices, QString deviceId)
+    : m_devices(std::move(devices)), m_deviceId(std::move(deviceId)) {}
 
 HRESULT CSyncDevice::QueryInterface(const IID& riid, void** object) {
     return ComQueryInterface(this, riid, object, ComInterface<IWMPSyncDevice>(), ComInterface<IEngineItem>());
 }
 
 DeviceRecord* CSyncDevice::Record(const char* call) const {
-    if (m_engine->Faults().Fails(EngineObject::Device, call) || !m_engine->Devices()) {
+    if (m_devices->Faults().Fails(EngineObject::Device, call)) {
         return nullptr;
     }
-    return m_engine->Devices()->Find(m_deviceId);
+    return m_devices->Find(m_deviceId);
 }
 
 HRESULT CSyncDevice::get_friendlyName(BSTR* name) {
@@ -122,95 +119,20 @@ HRESULT CSyncDevice::getItemInfo(BSTR item, BSTR* value) {
 }
 
 HRESULT CSyncDevice::createPartnership(VARIANT_BOOL) {
-    DeviceRecord* device = Record("createPartnership");
-    if (!device) {
-        return E_FAIL;
-    }
-    if (!device->connected) {
-        return E_FAIL;
-    }
-    HRESULT result = S_OK;
-    if (device->partnership <= 0) {
-        const long index = m_engine->Devices()->FreePartnership();
-        if (index == 0) {
-            result = E_FAIL; // all sixteen are taken
-        } else {
-            device->partnership = index;
-            device->status = wmpdsPartnershipExists;
-            m_engine->Devices()->Save();
-        }
-    }
-    if (SUCCEEDED(result)) {
-        WriteDeviceInfo(*device);
-    }
-    // No user interface: the partnership is made at once and reported on the next turn.
-    const ComPtr<IWMPSyncDevice> self(this);
-    m_engine->EventQueue().Post(
-        [self, result](IEngineEvents& events) { events.FireCreatePartnershipComplete(self.Get(), result); });
-    return S_OK;
+    return Record("createPartnership") ? m_devices->CreatePartnership(m_deviceId) : E_FAIL;
 }
 
 HRESULT CSyncDevice::deletePartnership() {
-    DeviceRecord* device = Record("deletePartnership");
-    if (!device) {
-        return E_FAIL;
-    }
-    device->partnership = 0;
-    device->status = wmpdsNewDevice;
-    device->syncState = wmpssStopped;
-    m_engine->Devices()->Save();
-    return S_OK;
+    return Record("deletePartnership") ? m_devices->DeletePartnership(m_deviceId) : E_FAIL;
 }
 
 HRESULT CSyncDevice::stop() {
-    DeviceRecord* device = Record("stop");
-    if (!device) {
-        return E_FAIL;
-    }
-    // Only a change is news: reporting "stopped" for a stopped device would answer a program that
-    // stops devices on each report with another report, for ever.
-    if (device->syncState == wmpssStopped) {
-        return S_OK;
-    }
-    device->syncState = wmpssStopped;
-    m_engine->Devices()->Save();
-    m_engine->SyncStateChanged(m_deviceId, wmpssStopped);
-    return S_OK;
+    return Record("stop") ? m_devices->Stop(m_deviceId) : E_FAIL;
 }
 
 HRESULT CSyncDevice::isIdentical(IWMPSyncDevice* other, VARIANT_BOOL* identical) {
-    if (m_engine->Faults().FailsPrecisely(EngineObject::Device, "isIdentical")) {
+    if (m_devices->Faults().FailsPrecisely(EngineObject::Device, "isIdentical")) {
         return E_FAIL;
     }
     return CMediaText::Identical(this, other, identical);
-}
-
-void CSyncDevice::WriteDeviceInfo(const DeviceRecord& device) {
-    if (device.drive.isNull()) {
-        return; // a device without a drive of its own keeps its partnership in itself
-    }
-    QString host;
-    if (ToHostPath(QString(device.drive) + QStringLiteral(":\\WMPInfo.xml"), &host) != ERROR_SUCCESS) {
-        return;
-    }
-    // The device id leads the first line, raw (in a CDATA section, so ids with "&" stay as they
-    // are): whoever matches drives to devices reads that line and looks for the id in it.
-    auto cdata = [](QString text) {
-        return QStringLiteral("<![CDATA[") +
-               text.replace(QStringLiteral("]]>"), QStringLiteral("]]]]><![CDATA[>")) + QStringLiteral("]]>");
-    };
-    const QString firstLine = QStringLiteral("<WMPInfo><DeviceId>") + cdata(device.deviceId) +
-                              QStringLiteral("</DeviceId><PartnershipIndex>") +
-                              QString::number(device.partnership) +
-                              QStringLiteral("</PartnershipIndex><FriendlyName>") +
-                              cdata(device.friendlyName) + QStringLiteral("</FriendlyName></WMPInfo>");
-    QSaveFile file(host);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << "media engine: cannot write" << host;
-        return;
-    }
-    file.write(firstLine.toUtf8() + "\r\n");
-    if (!file.commit()) {
-        qWarning().noquote() << "media engine: cannot write" << host;
-    }
 }

@@ -9,12 +9,12 @@
 
 #include <memory>
 
-class CEngine;
+class CDevices;
 struct DeviceRecord;
 
 class CSyncDevice : public IWMPSyncDevice, public IEngineItem {
 public:
-    CSyncDevice(std::shared_ptr<CEngine> engine, QString deviceId);
+    CSyncDevice(std::shared_ptr<CDevices> devices, QString deviceId);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_COUNTED
@@ -36,11 +36,9 @@ public:
     qint64 LibraryId() const override { return 0; }
 
 private:
-    // Writes the drive's "\\WMPInfo.xml" for a device that lives on a drive.
-    static void WriteDeviceInfo(const DeviceRecord& device);
     // The record, or null when the device is gone from the list (or the call fails by request).
     DeviceRecord* Record(const char* call) const;
 
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CDevices> m_devices;
     QString m_deviceId;
 };

@@ -1,22 +1,22 @@
 #include "mediaengine/library/FileMedia.h"
 
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
+#include "mediaengine/core/EngineFaults.h"
 #include "mediaengine/core/MediaText.h"
 #include "mediaengine/library/FileTags.h"
 
 #include <QDebug>
 
-CFileMedia::CFileMedia(std::shared_ptr<CEngine> engine, QString url, QString hostPath,
+CFileMedia::CFileMedia(std::shared_ptr<CEngineFaults> faults, QString url, QString hostPath,
                        QMap<QString, QString> attributes)
-    : m_engine(std::move(engine)), m_url(std::move(url)), m_hostPath(std::move(hostPath)) {
+    : m_faults(std::move(faults)), m_url(std::move(url)), m_hostPath(std::move(hostPath)) {
     for (auto it = attributes.begin(); it != attributes.end(); ++it) {
         m_attributes.insert(it.key().toLower(), it.value());
     }
 }
 
 bool CFileMedia::FailsPrecisely(const char* call) const {
-    return m_engine->Faults().FailsPrecisely(EngineObject::FileItem, call);
+    return m_faults->FailsPrecisely(EngineObject::FileItem, call);
 }
 
 HRESULT CFileMedia::QueryInterface(const IID& riid, void** object) {
@@ -75,7 +75,7 @@ HRESULT CFileMedia::get_durationString(BSTR* text) {
 }
 
 HRESULT CFileMedia::getItemInfo(BSTR attribute, BSTR* value) {
-    if (m_engine->Faults().Fails(EngineObject::FileItem, "getItemInfo")) {
+    if (m_faults->Fails(EngineObject::FileItem, "getItemInfo")) {
         return E_FAIL;
     }
     const QString name = BstrToQString(attribute).toLower();
@@ -97,7 +97,7 @@ HRESULT CFileMedia::setItemInfo(BSTR attribute, BSTR value) {
 }
 
 HRESULT CFileMedia::Write(const QString& name, const QString& value) {
-    if (m_engine->Faults().Fails(EngineObject::FileItem, "setItemInfo")) {
+    if (m_faults->Fails(EngineObject::FileItem, "setItemInfo")) {
         return E_FAIL;
     }
     static const QStringList readOnly = {QStringLiteral("sourceurl"), QStringLiteral("filesize"),

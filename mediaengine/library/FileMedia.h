@@ -10,11 +10,11 @@
 #include <QMap>
 #include <memory>
 
-class CEngine;
+class CEngineFaults;
 
 class CFileMedia : public IWMPMedia, public IEngineItem {
 public:
-    CFileMedia(std::shared_ptr<CEngine> engine, QString url, QString hostPath,
+    CFileMedia(std::shared_ptr<CEngineFaults> faults, QString url, QString hostPath,
                QMap<QString, QString> attributes);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
@@ -37,7 +37,7 @@ private:
     bool FailsPrecisely(const char* call) const;
     HRESULT Write(const QString& name, const QString& value);
 
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CEngineFaults> m_faults;
     QString m_url;
     QString m_hostPath;
     QMap<QString, QString> m_attributes; // lower-case names

@@ -1,16 +1,17 @@
 #include "mediaengine/library/LibraryMedia.h"
 
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
+#include "mediaengine/core/EngineFaults.h"
 #include "mediaengine/core/MediaText.h"
 
-CLibraryMedia::CLibraryMedia(std::shared_ptr<CEngine> engine, std::shared_ptr<CLibrary> library, qint64 id)
-    : m_engine(std::move(engine)), m_library(std::move(library)), m_id(id) {
+CLibraryMedia::CLibraryMedia(std::shared_ptr<CEngineFaults> faults, std::shared_ptr<CLibrary> library,
+                             qint64 id)
+    : m_faults(std::move(faults)), m_library(std::move(library)), m_id(id) {
     Entry();
 }
 
 bool CLibraryMedia::FailsPrecisely(const char* call) const {
-    return m_engine->Faults().FailsPrecisely(EngineObject::LibraryItem, call);
+    return m_faults->FailsPrecisely(EngineObject::LibraryItem, call);
 }
 
 HRESULT CLibraryMedia::QueryInterface(const IID& riid, void** object) {
@@ -51,7 +52,7 @@ HRESULT CLibraryMedia::get_name(BSTR* name) {
 }
 
 HRESULT CLibraryMedia::put_name(BSTR name) {
-    if (m_engine->Faults().Fails(EngineObject::LibraryItem, "put_name")) {
+    if (m_faults->Fails(EngineObject::LibraryItem, "put_name")) {
         return E_FAIL;
     }
     return m_library->SetAttribute(m_id, QStringLiteral("Title"), BstrToQString(name));
@@ -76,7 +77,7 @@ HRESULT CLibraryMedia::get_durationString(BSTR* text) {
 }
 
 HRESULT CLibraryMedia::getItemInfo(BSTR attribute, BSTR* value) {
-    if (m_engine->Faults().Fails(EngineObject::LibraryItem, "getItemInfo")) {
+    if (m_faults->Fails(EngineObject::LibraryItem, "getItemInfo")) {
         return E_FAIL;
     }
     const QString name = BstrToQString(attribute);
@@ -87,7 +88,7 @@ HRESULT CLibraryMedia::getItemInfo(BSTR attribute, BSTR* value) {
 }
 
 HRESULT CLibraryMedia::setItemInfo(BSTR attribute, BSTR value) {
-    if (m_engine->Faults().Fails(EngineObject::LibraryItem, "setItemInfo")) {
+    if (m_faults->Fails(EngineObject::LibraryItem, "setItemInfo")) {
         return E_FAIL;
     }
     QString name = BstrToQString(attribute);

@@ -11,11 +11,11 @@
 
 #include <memory>
 
-class CEngine;
+class CEngineFaults;
 
 class CLibraryMedia : public IWMPMedia, public IEngineItem {
 public:
-    CLibraryMedia(std::shared_ptr<CEngine> engine, std::shared_ptr<CLibrary> library, qint64 id);
+    CLibraryMedia(std::shared_ptr<CEngineFaults> faults, std::shared_ptr<CLibrary> library, qint64 id);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_COUNTED
@@ -38,7 +38,7 @@ private:
     // The entry as it is now, or as it was last seen.
     const LibraryEntry& Entry();
 
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CEngineFaults> m_faults;
     std::shared_ptr<CLibrary> m_library;
     qint64 m_id;
     LibraryEntry m_lastSeen;

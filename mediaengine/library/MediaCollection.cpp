@@ -1,7 +1,7 @@
 #include "mediaengine/library/MediaCollection.h"
 
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
+#include "mediaengine/library/EngineLibrary.h"
 #include "mediaengine/library/FileTags.h"
 #include "mediaengine/library/Library.h"
 #include "mediaengine/library/LibraryMedia.h"
@@ -11,7 +11,7 @@
 #include <QDebug>
 #include <QFileInfo>
 
-CMediaCollection::CMediaCollection(std::shared_ptr<CEngine> engine) : m_engine(std::move(engine)) {}
+CMediaCollection::CMediaCollection(std::shared_ptr<CEngineLibrary> library) : m_service(std::move(library)) {}
 
 HRESULT CMediaCollection::QueryInterface(const IID& riid, void** object) {
     return ComQueryInterface(this, riid, object, ComInterface<IWMPMediaCollection>(),
@@ -22,10 +22,10 @@ HRESULT CMediaCollection::add(BSTR url, IWMPMedia** item) {
     if (item) {
         *item = nullptr;
     }
-    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "add")) {
+    if (m_service->Faults().Fails(EngineObject::MediaCollection, "add")) {
         return E_FAIL;
     }
-    const std::shared_ptr<CLibrary> library = m_engine->Library();
+    const std::shared_ptr<CLibrary> library = m_service->Library();
     if (!library) {
         return E_FAIL;
     }
@@ -64,11 +64,12 @@ HRESULT CMediaCollection::add(BSTR url, IWMPMedia** item) {
     if (const HRESULT hr = library->Put(path, attributes, &id); FAILED(hr)) {
         return hr;
     }
-    m_engine->EventQueue().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
+    m_service->Events().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
     if (!item) {
         return S_OK;
     }
-    return ReturnObject<IWMPMedia>(MakeComObject<CLibraryMedia>(m_engine, library, id), item);
+    return ReturnObject<IWMPMedia>(MakeComObject<CLibraryMedia>(m_service->SharedFaults(), library, id),
+                                   item);
 }
 
 HRESULT CMediaCollection::getByAlbum(BSTR album, IWMPPlaylist** playlist) {
@@ -76,10 +77,10 @@ HRESULT CMediaCollection::getByAlbum(BSTR album, IWMPPlaylist** playlist) {
         return E_POINTER;
     }
     *playlist = nullptr;
-    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "getByAlbum")) {
+    if (m_service->Faults().Fails(EngineObject::MediaCollection, "getByAlbum")) {
         return E_FAIL;
     }
-    const std::shared_ptr<CLibrary> library = m_engine->Library();
+    const std::shared_ptr<CLibrary> library = m_service->Library();
     if (!library) {
         return E_FAIL;
     }
@@ -91,8 +92,8 @@ HRESULT CMediaCollection::getByAlbum(BSTR album, IWMPPlaylist** playlist) {
         const QString title = entry.Get(QStringLiteral("WM/AlbumTitle"));
         return (title.isEmpty() ? entry.Get(QStringLiteral("Album")) : title) == name;
     };
-    return ReturnObject<IWMPPlaylist>(MakeComObject<CQueryPlaylist>(m_engine, library, name, predicate),
-                                      playlist);
+    return ReturnObject<IWMPPlaylist>(
+        MakeComObject<CQueryPlaylist>(m_service->SharedFaults(), library, name, predicate), playlist);
 }
 
 HRESULT CMediaCollection::getByAttribute(BSTR attribute, BSTR value, IWMPPlaylist** playlist) {
@@ -100,10 +101,10 @@ HRESULT CMediaCollection::getByAttribute(BSTR attribute, BSTR value, IWMPPlaylis
         return E_POINTER;
     }
     *playlist = nullptr;
-    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "getByAttribute")) {
+    if (m_service->Faults().Fails(EngineObject::MediaCollection, "getByAttribute")) {
         return E_FAIL;
     }
-    const std::shared_ptr<CLibrary> library = m_engine->Library();
+    const std::shared_ptr<CLibrary> library = m_service->Library();
     if (!library) {
         return E_FAIL;
     }
@@ -115,18 +116,18 @@ HRESULT CMediaCollection::getByAttribute(BSTR attribute, BSTR value, IWMPPlaylis
     auto predicate = [name, wanted](const LibraryEntry& entry) {
         return entry.Get(name).compare(wanted, Qt::CaseInsensitive) == 0 && !entry.Get(name).isEmpty();
     };
-    return ReturnObject<IWMPPlaylist>(MakeComObject<CQueryPlaylist>(m_engine, library, wanted, predicate),
-                                      playlist);
+    return ReturnObject<IWMPPlaylist>(
+        MakeComObject<CQueryPlaylist>(m_service->SharedFaults(), library, wanted, predicate), playlist);
 }
 
 HRESULT CMediaCollection::remove(IWMPMedia* item, VARIANT_BOOL deleteFile) {
     if (!item) {
         return E_POINTER;
     }
-    if (m_engine->Faults().Fails(EngineObject::MediaCollection, "remove")) {
+    if (m_service->Faults().Fails(EngineObject::MediaCollection, "remove")) {
         return E_FAIL;
     }
-    const std::shared_ptr<CLibrary> library = m_engine->Library();
+    const std::shared_ptr<CLibrary> library = m_service->Library();
     if (!library) {
         return E_FAIL;
     }
@@ -147,9 +148,9 @@ HRESULT CMediaCollection::remove(IWMPMedia* item, VARIANT_BOOL deleteFile) {
     if (deleteFile) {
         QString host;
         if (ToHostPath(url, &host) == ERROR_SUCCESS) {
-            m_engine->DeleteFileLater(host);
+            m_service->DeleteFileLater(host);
         }
     }
-    m_engine->EventQueue().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
+    m_service->Events().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
     return S_OK;
 }

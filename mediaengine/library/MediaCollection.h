@@ -7,11 +7,11 @@
 
 #include <memory>
 
-class CEngine;
+class CEngineLibrary;
 
 class CMediaCollection : public IWMPMediaCollection {
 public:
-    explicit CMediaCollection(std::shared_ptr<CEngine> engine);
+    explicit CMediaCollection(std::shared_ptr<CEngineLibrary> library);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_NO_DISPATCH
@@ -26,5 +26,5 @@ public:
     HRESULT remove(IWMPMedia* item, VARIANT_BOOL deleteFile) override;
 
 private:
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CEngineLibrary> m_service;
 };

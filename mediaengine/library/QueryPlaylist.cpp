@@ -1,13 +1,13 @@
 #include "mediaengine/library/QueryPlaylist.h"
 
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
+#include "mediaengine/core/EngineFaults.h"
 #include "mediaengine/core/MediaText.h"
 #include "mediaengine/library/LibraryMedia.h"
 
-CQueryPlaylist::CQueryPlaylist(std::shared_ptr<CEngine> engine, std::shared_ptr<CLibrary> library,
+CQueryPlaylist::CQueryPlaylist(std::shared_ptr<CEngineFaults> faults, std::shared_ptr<CLibrary> library,
                                QString name, Predicate predicate)
-    : m_engine(std::move(engine)), m_library(std::move(library)), m_name(std::move(name)),
+    : m_faults(std::move(faults)), m_library(std::move(library)), m_name(std::move(name)),
       m_predicate(std::move(predicate)) {}
 
 HRESULT CQueryPlaylist::QueryInterface(const IID& riid, void** object) {
@@ -20,7 +20,7 @@ QString CQueryPlaylist::IdentityKey() const {
 }
 
 bool CQueryPlaylist::FailsPrecisely(const char* call) const {
-    return m_engine->Faults().FailsPrecisely(EngineObject::QueryPlaylist, call);
+    return m_faults->FailsPrecisely(EngineObject::QueryPlaylist, call);
 }
 
 const QList<qint64>& CQueryPlaylist::Members() {
@@ -64,14 +64,14 @@ HRESULT CQueryPlaylist::get_Item(long index, IWMPMedia** item) {
         return E_POINTER;
     }
     *item = nullptr;
-    if (m_engine->Faults().Fails(EngineObject::QueryPlaylist, "get_Item")) {
+    if (m_faults->Fails(EngineObject::QueryPlaylist, "get_Item")) {
         return E_FAIL;
     }
     const QList<qint64>& members = Members();
     if (index < 0 || index >= members.size()) {
         return E_INVALIDARG;
     }
-    return ReturnObject<IWMPMedia>(MakeComObject<CLibraryMedia>(m_engine, m_library, members[index]), item);
+    return ReturnObject<IWMPMedia>(MakeComObject<CLibraryMedia>(m_faults, m_library, members[index]), item);
 }
 
 HRESULT CQueryPlaylist::getItemInfo(BSTR attribute, BSTR* value) {
@@ -97,7 +97,7 @@ HRESULT CQueryPlaylist::removeItem(IWMPMedia* item) {
     if (!item) {
         return E_POINTER;
     }
-    if (m_engine->Faults().Fails(EngineObject::QueryPlaylist, "removeItem")) {
+    if (m_faults->Fails(EngineObject::QueryPlaylist, "removeItem")) {
         return E_FAIL;
     }
     void* out = nullptr;

@@ -14,13 +14,13 @@
 #include <functional>
 #include <memory>
 
-class CEngine;
+class CEngineFaults;
 
 class CQueryPlaylist : public IWMPPlaylist, public IEngineItem {
 public:
     using Predicate = std::function<bool(const LibraryEntry&)>;
 
-    CQueryPlaylist(std::shared_ptr<CEngine> engine, std::shared_ptr<CLibrary> library, QString name,
+    CQueryPlaylist(std::shared_ptr<CEngineFaults> faults, std::shared_ptr<CLibrary> library, QString name,
                    Predicate predicate);
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
@@ -42,7 +42,7 @@ private:
     const QList<qint64>& Members();
     bool FailsPrecisely(const char* call) const;
 
-    std::shared_ptr<CEngine> m_engine;
+    std::shared_ptr<CEngineFaults> m_faults;
     std::shared_ptr<CLibrary> m_library;
     QString m_name;
     Predicate m_predicate;

@@ -1,13 +1,17 @@
 #include "mediaengine/player/Player.h"
 
+#include "mediaengine/cd/CdDrives.h"
+#include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/cd/CdromCollection.h"
 #include "mediaengine/core/ComHelpers.h"
-#include "mediaengine/core/Engine.h"
-#include "mediaengine/devices/DeviceList.h"
+#include "mediaengine/devices/Devices.h"
+#include "mediaengine/library/EngineLibrary.h"
 #include "mediaengine/library/FileMedia.h"
 #include "mediaengine/library/FileTags.h"
 #include "mediaengine/library/MediaCollection.h"
 #include "mediaengine/library/PlaylistCollection.h"
+#include "mediaengine/player/Engine.h"
+#include "mediaengine/ripping/RipSessions.h"
 #include "platform/com/ServiceProvider.h"
 #include "platform/files/Volumes.h"
 
@@ -75,11 +79,11 @@ HRESULT CPlayer::get_mediaCollection(IWMPMediaCollection** library) {
     if (Fails("get_mediaCollection")) {
         return E_FAIL;
     }
-    if (!m_engine->Library()) {
+    if (!m_engine->Library()->Library()) {
         // A damaged or unreadable library is reported, never replaced behind the user's back.
         return HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT);
     }
-    return ReturnObject<IWMPMediaCollection>(MakeComObject<CMediaCollection>(m_engine), library);
+    return ReturnObject<IWMPMediaCollection>(MakeComObject<CMediaCollection>(m_engine->Library()), library);
 }
 
 HRESULT CPlayer::get_playlistCollection(IWMPPlaylistCollection** playlists) {
@@ -111,7 +115,10 @@ HRESULT CPlayer::get_cdromCollection(IWMPCdromCollection** drives) {
     if (Fails("get_cdromCollection")) {
         return E_FAIL;
     }
-    return ReturnObject<IWMPCdromCollection>(MakeComObject<CCdromCollection>(m_engine), drives);
+    return ReturnObject<IWMPCdromCollection>(
+        MakeComObject<CCdromCollection>(m_engine->Drives(), m_engine->Rips(), m_engine->SharedFaults(),
+                                        m_engine->MajorVersion()),
+        drives);
 }
 
 HRESULT CPlayer::newMedia(BSTR url, IWMPMedia** item) {
@@ -133,7 +140,8 @@ HRESULT CPlayer::newMedia(BSTR url, IWMPMedia** item) {
         qWarning().noquote() << "media engine: newMedia:" << reason;
         return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     }
-    return ReturnObject<IWMPMedia>(MakeComObject<CFileMedia>(m_engine, path, host, attributes), item);
+    return ReturnObject<IWMPMedia>(
+        MakeComObject<CFileMedia>(m_engine->SharedFaults(), path, host, attributes), item);
 }
 
 // --- IWMPControls ---------------------------------------------------------------------------------
@@ -156,10 +164,11 @@ HRESULT CPlayer::setTaskPane(BSTR task) {
     }
     bool ok = false;
     const int index = match.captured(1).toInt(&ok);
-    if (!ok || index < 0 || index >= m_engine->CdDriveCount()) {
+    const std::shared_ptr<CCdDrives>& drives = m_engine->Drives();
+    if (!ok || index < 0 || index >= drives->Count()) {
         return E_INVALIDARG;
     }
-    return m_engine->StartRip(m_engine->CdDriveLetter(index), false);
+    return m_engine->Rips()->Start(drives->Playlist(drives->Letter(index)), false);
 }
 
 // --- IWMPSyncServices -----------------------------------------------------------------------------
@@ -171,7 +180,7 @@ HRESULT CPlayer::get_deviceCount(long* count) {
     if (Fails("get_deviceCount")) {
         return E_FAIL;
     }
-    *count = m_engine->Devices() ? long(m_engine->Devices()->Devices().size()) : 0;
+    *count = long(m_engine->Devices()->List().size());
     return S_OK;
 }
 
@@ -183,11 +192,11 @@ HRESULT CPlayer::getDevice(long index, IWMPSyncDevice** device) {
     if (Fails("getDevice")) {
         return E_FAIL;
     }
-    CDeviceList* devices = m_engine->Devices();
-    if (!devices || index < 0 || index >= devices->Devices().size()) {
+    const std::shared_ptr<CDevices>& devices = m_engine->Devices();
+    if (index < 0 || index >= devices->List().size()) {
         return E_INVALIDARG;
     }
-    return ReturnObject<IWMPSyncDevice>(m_engine->DeviceObject(devices->Devices()[index].deviceId), device);
+    return ReturnObject<IWMPSyncDevice>(devices->DeviceObject(devices->List()[index].deviceId), device);
 }
 
 // --- IConnectionPointContainer ---------------------------------------------------------------------
@@ -264,11 +273,11 @@ HRESULT CPlayer::SetFaults(const MediaEngineFaults& faults) {
 }
 
 HRESULT CPlayer::SetDeviceConnected(const QString& deviceId, bool connected) {
-    return m_engine->SetDeviceConnected(deviceId, connected);
+    return m_engine->Devices()->SetConnected(deviceId, connected);
 }
 
 HRESULT CPlayer::SetDeviceSyncState(const QString& deviceId, long state) {
-    return m_engine->SetDeviceSyncState(deviceId, state);
+    return m_engine->Devices()->SetSyncState(deviceId, state);
 }
 
 HRESULT CPlayer::RaiseDeviceSyncError(const QString& deviceId, const QString& mediaUrl) {
@@ -276,7 +285,7 @@ HRESULT CPlayer::RaiseDeviceSyncError(const QString& deviceId, const QString& me
 }
 
 bool CPlayer::IsRipping() const {
-    return m_engine->IsRipping();
+    return m_engine->Rips()->IsRipping();
 }
 
 bool CPlayer::IsRemote() const {
@@ -284,11 +293,11 @@ bool CPlayer::IsRemote() const {
 }
 
 QString CPlayer::LibraryError() const {
-    return m_engine->LibraryError();
+    return m_engine->Library()->Error();
 }
 
 int CPlayer::PendingDeletions() const {
-    return m_engine->PendingDeletions();
+    return m_engine->Library()->PendingDeletions();
 }
 
 // --- events ---------------------------------------------------------------------------------------

@@ -1,8 +1,9 @@
 #include "mediaengine/ripping/RipSession.h"
 
 #include "mediaengine/cd/CdPlaylist.h"
-#include "mediaengine/core/Engine.h"
+#include "mediaengine/core/EngineEventQueue.h"
 #include "mediaengine/core/EngineText.h"
+#include "mediaengine/library/EngineLibrary.h"
 #include "mediaengine/library/FileTags.h"
 #include "mediaengine/library/Library.h"
 #include "platform/files/Volumes.h"
@@ -13,10 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-CRipSession::CRipSession(std::weak_ptr<CEngine> engine, ComPtr<CCdPlaylist> playlist, QList<int> positions,
-                         RipPreferences preferences)
-    : m_engine(std::move(engine)), m_playlist(std::move(playlist)), m_disc(m_playlist->Disc()),
-      m_positions(std::move(positions)) {
+CRipSession::CRipSession(std::shared_ptr<CEngineEventQueue> events, std::shared_ptr<CEngineLibrary> library,
+                         ComPtr<CCdPlaylist> playlist, QList<int> positions, RipPreferences preferences,
+                         std::function<void(CRipSession*)> ended)
+    : m_events(std::move(events)), m_library(std::move(library)), m_ended(std::move(ended)),
+      m_playlist(std::move(playlist)), m_disc(m_playlist->Disc()), m_positions(std::move(positions)) {
     // The disc as the program shows it: it may have renamed tracks and named the album.
     DiscInfo shown = m_disc->Info();
     const int first = m_positions.isEmpty() ? 0 : m_positions.first();
@@ -123,13 +125,12 @@ void CRipSession::DiscGone() {
 
 void CRipSession::Report(int position, const QString& status) {
     m_disc->SetAttribute(position, QStringLiteral("Status"), status);
-    const auto engine = m_engine.lock();
     const ComPtr<CCdMedia> item = m_playlist->Item(position);
-    if (!engine || !item) {
+    if (!item) {
         return;
     }
     const ComPtr<IWMPMedia> changed(item.Get());
-    engine->EventQueue().Fire([changed](IEngineEvents& events) { events.FireMediaChange(changed.Get()); });
+    m_events->Fire([changed](IEngineEvents& events) { events.FireMediaChange(changed.Get()); });
 }
 
 void CRipSession::Progress(int track, int percent) {
@@ -148,11 +149,10 @@ void CRipSession::Progress(int track, int percent) {
 
 void CRipSession::Done(int track, const QString& hostFile, qint64 bytes) {
     const int position = m_disc->PositionOf(track);
-    const auto engine = m_engine.lock();
-    if (position < 0 || !engine) {
+    if (position < 0) {
         return;
     }
-    const std::shared_ptr<CLibrary> library = engine->Library();
+    const std::shared_ptr<CLibrary> library = m_library ? m_library->Library() : nullptr;
     const QFileInfo info(hostFile);
     QMap<QString, QString> attributes;
     if (bytes > 0) {
@@ -194,7 +194,7 @@ void CRipSession::Done(int track, const QString& hostFile, qint64 bytes) {
     }
     m_percent.insert(position, 100);
     Report(position, engine_text::Ripped());
-    engine->EventQueue().Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
+    m_events->Fire([](IEngineEvents& events) { events.FireMediaCollectionChange(); });
 }
 
 void CRipSession::Failed(int track, const QString& reason) {
@@ -220,7 +220,7 @@ void CRipSession::Finished(bool stopped) {
             }
         }
     }
-    if (const auto engine = m_engine.lock()) {
-        engine->RipEnded(this);
+    if (m_ended) {
+        m_ended(this);
     }
 }

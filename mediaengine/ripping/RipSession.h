@@ -15,16 +15,20 @@
 
 #include <QList>
 #include <QMap>
+#include <functional>
 #include <memory>
 
 class CCdPlaylist;
-class CEngine;
+class CEngineEventQueue;
+class CEngineLibrary;
 class IMessageLoop;
 
 class CRipSession : public std::enable_shared_from_this<CRipSession> {
 public:
-    CRipSession(std::weak_ptr<CEngine> engine, ComPtr<CCdPlaylist> playlist, QList<int> positions,
-                RipPreferences preferences);
+    // ended is called (on the UI thread) once the rip has finished, stopped or failed.
+    CRipSession(std::shared_ptr<CEngineEventQueue> events, std::shared_ptr<CEngineLibrary> library,
+                ComPtr<CCdPlaylist> playlist, QList<int> positions, RipPreferences preferences,
+                std::function<void(CRipSession*)> ended);
     ~CRipSession();
     CRipSession(const CRipSession&) = delete;
     CRipSession& operator=(const CRipSession&) = delete;
@@ -44,7 +48,9 @@ private:
     void Finished(bool stopped);
     void Report(int position, const QString& status);
 
-    std::weak_ptr<CEngine> m_engine;
+    std::shared_ptr<CEngineEventQueue> m_events;
+    std::shared_ptr<CEngineLibrary> m_library;
+    std::function<void(CRipSession*)> m_ended;
     ComPtr<CCdPlaylist> m_playlist;
     std::shared_ptr<CCdDisc> m_disc;
     QList<int> m_positions;
