@@ -117,13 +117,19 @@ void CQuendaApp::Refuse(UINT textId, UINT captionId) {
 }
 
 bool CQuendaApp::InitInstance() {
-    // A request to end (session logout, Ctrl+C, kill) leaves every event loop; the main window's
-    // run then returns and its destruction gives the player's preferences back as on a close.
+    // A request to end (session logout, Ctrl+C, kill) asks the main window to end: a job that runs
+    // is stopped and cleaned up first, then the window's destruction gives the player's preferences
+    // back as on a close. Without a running window the event loop simply ends.
     int endSignal = 0;
-    CShutdownSignals shutdownSignals([&endSignal](int signalNumber) {
+    CQuendaDlg* running = nullptr;
+    CShutdownSignals shutdownSignals([&endSignal, &running](int signalNumber) {
         if (endSignal == 0) {
             endSignal = signalNumber;
-            QCoreApplication::exit(128 + signalNumber);
+            if (running) {
+                running->RequestEnd();
+            } else {
+                QCoreApplication::exit(128 + signalNumber);
+            }
         }
     });
 
@@ -185,14 +191,18 @@ bool CQuendaApp::InitInstance() {
         if (m_mainWindowHook) {
             m_mainWindowHook(*dialog);
         }
+        running = dialog.get();
         if (IModalService* modal = CPlatform::Current().modal) {
             CQuendaDlg* window = dialog.get();
             modal->RunModal(QStringLiteral("CQuendaDlg"), [window] { return window->DoModal(); });
         } else {
             dialog->DoModal();
         }
+        running = nullptr;
 
-        // 8. The mutex goes first, then the window (whose destruction restores the preferences).
+        // 8. The window's run has ended with its destruction steps: the player is gone and its
+        // preferences are back. Only now may a second start take over; then the object goes.
+        dialog->OnDestroy();
         CloseMutex();
         dialog.reset();
     }

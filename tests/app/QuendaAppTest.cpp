@@ -2,11 +2,14 @@
 // main window's run with the player's preferences taken over and given back.
 #include "app/QuendaApp.h"
 
-#include "app/settings/PreferenceSteps.h"
-#include "app/settings/SettingsStore.h"
+#include "controller/PreferenceSteps.h"
 #include "controller/QuendaDlg.h"
+#include "controller/SettingsStore.h"
+#include "mediaengine/MediaEngine.h"
 #include "platform/Platform.h"
+#include "platform/container/ControlFactoryRegistration.h"
 #include "platform/files/Volumes.h"
+#include "platform/messages/QtMessageLoop.h"
 #include "platform/messages/ScriptedModalService.h"
 #include "platform/registry/Registry.h"
 #include "platform/sandbox/Sandbox.h"
@@ -19,6 +22,7 @@
 
 #include <QFile>
 #include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -42,6 +46,7 @@ protected:
     void SetUp() override { Build(std::make_unique<CSimSystemServices>()); }
 
     void Build(std::unique_ptr<CSimSystemServices> system) {
+        m_engine.reset();
         m_scope.reset();
         m_system = std::move(system);
         m_box = m_tmp.File(QStringLiteral("box"));
@@ -55,10 +60,17 @@ protected:
                              QStringLiteral("*Album;*SongTitle"));
         m_services = CPlatform{.registry = &m_registry,
                                .volumes = &m_volumes,
+                               .loop = &m_loop,
                                .windows = &m_windows,
                                .system = m_system.get(),
                                .modal = &m_modal};
         m_scope = std::make_unique<CPlatformScope>(m_services);
+        // The player the main window hosts: the real engine, its library beside the sandbox.
+        MediaEngineConfig engine;
+        engine.engineDir = m_box + QStringLiteral("/engine");
+        engine.backends = DefaultMediaEngineBackends();
+        m_engine = std::make_unique<CControlFactoryRegistration>(QString::fromUtf16(kWmpPlayerClsidText),
+                                                                 MediaEngineFactory(engine));
     }
 
     void SetPlayer(std::optional<DWORD> installed, std::optional<QString> version) {
@@ -111,8 +123,10 @@ protected:
     CRegistry m_registry;
     CVolumes m_volumes;
     CWindowTable m_windows;
+    CQtMessageLoop m_loop;
     CScriptedModalService m_modal;
     std::unique_ptr<CSimSystemServices> m_system;
+    std::unique_ptr<CControlFactoryRegistration> m_engine;
     CPlatform m_services;
     std::unique_ptr<CPlatformScope> m_scope;
 };
@@ -273,7 +287,7 @@ TEST_F(QuendaAppTest, TheMainWindowRunsWithOurPreferencesAndGivesTheUsersBack) {
             namingDuringRun =
                 m_registry.GetString(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordFileDetail"));
             firstDuringRun = m_registry.GetDword(HKEY_CURRENT_USER, kSettings, QStringLiteral("First"));
-            dialog.reject();
+            ::SendMessage(dialog.Handle(), WM_COMMAND, IDC_CLOSE, 0);
         });
     });
     EXPECT_FALSE(app.InitInstance());
@@ -331,6 +345,53 @@ TEST_F(QuendaAppTest, ThePlayerModelChoosesTheFileNaming) {
     EXPECT_EQ(FileDetailTypeForModel(2), 2);
     EXPECT_EQ(FileDetailTypeForModel(0), 0);
     EXPECT_EQ(FileDetailTypeForModel(-2), 0);
+}
+
+// Remembers the player's rate at the moment the single-instance lock goes.
+class CLockWatch : public CSimSystemServices {
+public:
+    CRegistry* registry = nullptr;
+    std::optional<DWORD> rateWhenReleased;
+    BOOL CloseHandle(HANDLE handle) override {
+        if (IsMutexHeld(CQuendaApp::MutexName())) {
+            rateWhenReleased = registry->GetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("MP3RecordRate"));
+        }
+        return CSimSystemServices::CloseHandle(handle);
+    }
+};
+
+TEST_F(QuendaAppTest, ASecondStartCanOnlyTakeOverOnceThePreferencesAreBack) {
+    auto watch = std::make_unique<CLockWatch>();
+    CLockWatch* lock = watch.get();
+    lock->registry = &m_registry;
+    Build(std::move(watch));
+    m_modal.Answer(0);
+    CQuendaApp app;
+    app.SetMainWindowHook([](CQuendaDlg& dialog) {
+        QTimer::singleShot(0, &dialog,
+                           [&dialog] { ::SendMessage(dialog.Handle(), WM_COMMAND, IDC_CLOSE, 0); });
+    });
+    app.InitInstance();
+    ASSERT_TRUE(MainWindowRan());
+    EXPECT_EQ(lock->rateWhenReleased, 192000u) << "the user's rate, not the run's 128000";
+}
+
+TEST_F(QuendaAppTest, ASignalDuringTheRunEndsItInOrder) {
+    m_modal.Answer(0);
+    CQuendaApp app;
+    bool endRequested = false;
+    app.SetMainWindowHook([&](CQuendaDlg& dialog) {
+        QTimer::singleShot(0, &dialog, [] { ::raise(SIGTERM); });
+        QTimer::singleShot(2000, &dialog, [&dialog, &endRequested] {
+            endRequested = dialog.IsEndRequested();
+            ::SendMessage(dialog.Handle(), WM_COMMAND, IDC_CLOSE, 0); // a watchdog, should the signal be lost
+        });
+    });
+    app.InitInstance();
+    EXPECT_FALSE(endRequested) << "ended by the signal before the watchdog";
+    EXPECT_EQ(app.ExitCode(), 128 + SIGTERM);
+    EXPECT_EQ(Pref("MP3RecordRate"), 192000u);
+    EXPECT_FALSE(m_system->IsMutexHeld(CQuendaApp::MutexName()));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The settings store: fresh and cached reads with their type rules, and the first-run defaults.
-#include "app/settings/SettingsStore.h"
+#include "controller/SettingsStore.h"
 
 #include "platform/Platform.h"
 #include "platform/registry/Registry.h"

@@ -4,7 +4,6 @@
 
 #include "controller/AutoCloseDlg.h"
 #include "controller/AutoCloseDlg2.h"
-#include "ui/StatusDlg.h"
 #include "controller/WaitDlg.h"
 #include "platform/Platform.h"
 #include "platform/messages/ScriptedModalService.h"
@@ -17,6 +16,7 @@
 #include "ui/MyComboBox.h"
 #include "ui/ReportCtrl.h"
 #include "ui/StaticEx.h"
+#include "ui/StatusDlg.h"
 #include "ui/window/DialogUnits.h"
 #include "ui/window/Fonts.h"
 

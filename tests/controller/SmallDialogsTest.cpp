@@ -3,13 +3,13 @@
 
 #include "controller/AutoCloseDlg.h"
 #include "controller/AutoCloseDlg2.h"
-#include "ui/StatusDlg.h"
 #include "controller/WaitDlg.h"
 #include "platform/Platform.h"
 #include "platform/messages/ScriptedModalService.h"
 #include "platform/messages/VirtualMessageLoop.h"
 #include "platform/windows/WindowTable.h"
 #include "resources/StringTable.h"
+#include "ui/StatusDlg.h"
 #include "ui/window/DialogUnits.h"
 #include "ui/window/WidgetWindow.h"
 

@@ -17,6 +17,11 @@ check() { # description, folders, forbidden include pattern
 }
 check "application code includes the media engine" "app controller player source destination ui resources" "mediaengine/"
 check "the platform layer includes a layer above it" "platform" "(app|controller|player|source|destination|ui|resources|mediaengine)/"
+check "the controls include a subsystem" "ui" "(player|source|destination|controller)/"
+check "the player side includes the drive sides" "player" "(source|destination|controller)/"
+check "the CD side includes the player or the destination" "source" "(player|destination|controller)/"
+check "the destination includes the window" "destination" "controller/"
+check "a window or subsystem includes the application object" "controller player source destination ui resources" "app/"
 check "the media engine includes application code" "mediaengine" "(app|controller|player|source|destination|ui)/"
 check "the player hosting includes the drives or the window" "player" "(source|destination|controller|app)/"
 check "the CD source includes the destination, the player hosting or the window" "source" "(destination|player|controller|app)/"

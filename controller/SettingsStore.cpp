@@ -1,4 +1,4 @@
-#include "app/settings/SettingsStore.h"
+#include "controller/SettingsStore.h"
 
 #include "platform/registry/Registry.h"
 

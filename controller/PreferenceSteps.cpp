@@ -1,6 +1,6 @@
-#include "app/settings/PreferenceSteps.h"
+#include "controller/PreferenceSteps.h"
 
-#include "app/settings/SettingsStore.h"
+#include "controller/SettingsStore.h"
 #include "player/WmpRegAcc.h"
 
 int FileDetailTypeForModel(int32_t model) {
