@@ -113,6 +113,8 @@ bool CPlayerHost::ConnectPlayerEvents(HWND target) {
     m_lastResult = hr;
     if (FAILED(hr)) {
         sink->SetTargetWindow(nullptr);
+        m_eventPoint = nullptr;
+        m_adviseCookie = 0;
         return false;
     }
     m_sink = std::move(sink);
