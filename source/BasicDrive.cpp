@@ -6,8 +6,6 @@
 #include "ui/StatusDlg.h"
 #include "ui/window/WidgetWindow.h"
 
-#include <QDialog>
-
 CBasicDrive::CBasicDrive(QString name) : m_name(std::move(name)) {}
 
 CBasicDrive::~CBasicDrive() {
@@ -57,9 +55,7 @@ bool CBasicDrive::OpenProgress(bool disableButton) {
         m_progress = std::move(progress);
     }
     m_progress->SetCaption(LoadString(IDS_APP_TITLE));
-    if (QDialog* window = m_progress->Window()) {
-        window->show();
-    }
+    m_progress->Show();
     if (disableButton) {
         m_progress->DisableCancel();
     }

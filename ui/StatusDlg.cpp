@@ -94,6 +94,12 @@ void CStatusDlg::DisableCancel() {
     }
 }
 
+void CStatusDlg::Show() {
+    if (QDialog* window = Window()) {
+        window->show();
+    }
+}
+
 void CStatusDlg::EnableWindow(bool enable) {
     if (QDialog* window = Window()) {
         window->setEnabled(enable);

@@ -26,6 +26,8 @@ public:
     bool Cancelled() const { return m_cancelled != 0; }
     // For work that cannot be stopped.
     void DisableCancel();
+    // Shows the window (it may have been hidden).
+    void Show();
     // Lets the window take input (or not).
     void EnableWindow(bool enable);
     // Lets the messages waiting for the window run, so it paints while its owner is busy.

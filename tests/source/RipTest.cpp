@@ -282,6 +282,16 @@ TEST_F(Rip, ADiscTakenOutDuringTheRip) {
     EXPECT_TRUE(poll < 300 || poll != m_cd->AlbumCount() * 100) << poll;
     EXPECT_FALSE(m_cd->OpenDisc(true));
     EXPECT_EQ(m_cd->StartRip(), -1);
+
+    // Another disc goes in: it is the one the list shows now, and the old rip does not count as
+    // its rip.
+    Insert(QLatin1Char('D'), MakeShortDisc(2, {}, QString(), QString(), QStringLiteral("other")));
+    CheckMedia();
+    EXPECT_TRUE(m_cd->OnCdromMediaChange(0));
+    EXPECT_EQ(m_cd->GetState(), 2);
+    EXPECT_EQ(m_cd->TrackCount(false), 2);
+    EXPECT_EQ(m_follow->Poll(), 0);
+    EXPECT_EQ(m_cd->AlbumCount(), 0);
     m_cd->CloseProgress();
 }
 

@@ -161,6 +161,21 @@ TEST_F(TrackList, RenamingFromTheListWhileThePlayerRefillsIt) {
     EXPECT_EQ(m_list->GetItemText(0, 0).size(), CReportCtrl::kTitleLimit);
 }
 
+TEST_F(TrackList, LongTitlesAndControlCharactersAreShownAsThePlayerHasThem) {
+    Insert(QLatin1Char('D'), MakeShortDisc(2));
+    StartPlayer();
+    ASSERT_TRUE(OpenLikeTheWindow());
+    const QString odd = QString(300, QChar(u'あ')) + QStringLiteral("\x01\t\n\x7f");
+    ASSERT_TRUE(m_cd->RenameTrack(2, odd));
+    ASSERT_TRUE(m_cd->SetAlbumTitle(odd));
+    m_cd->FillTrackList(128000, false);
+    m_cd->ShowAlbumTitle();
+    EXPECT_EQ(m_list->GetItemText(1, 0), odd);
+    EXPECT_EQ(m_album->text(), odd);
+    EXPECT_TRUE(m_cd->PrepareTrackTags(1));
+    EXPECT_EQ(Name(Item(CdPlaylist(0).Get(), 1).Get()), QStringLiteral("2 ") + odd);
+}
+
 TEST_F(TrackList, ARenameThePlayerRefusesPutsTheOldTitleBack) {
     Insert(QLatin1Char('D'), MakeShortDisc(2, {QStringLiteral("a"), QStringLiteral("b")}));
     m_config.faults.failingCalls = {QStringLiteral("put_name")};
