@@ -55,6 +55,9 @@ bool CPlayer::Fails(const char* call) const {
 // --- IWMPCore -------------------------------------------------------------------------------------
 
 HRESULT CPlayer::close() {
+    if (m_engine->Faults().FailsPrecisely(EngineObject::Player, "close")) {
+        return E_FAIL;
+    }
     return S_OK; // nothing is ever opened for playing
 }
 
@@ -147,6 +150,9 @@ HRESULT CPlayer::newMedia(BSTR url, IWMPMedia** item) {
 // --- IWMPControls ---------------------------------------------------------------------------------
 
 HRESULT CPlayer::stop() {
+    if (m_engine->Faults().FailsPrecisely(EngineObject::Player, "stop")) {
+        return E_FAIL;
+    }
     return S_OK; // nothing plays
 }
 
