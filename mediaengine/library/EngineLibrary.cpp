@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace {
 
 // True while some descriptor of this process refers to the file: a reader is still at it.
@@ -45,25 +47,39 @@ void CEngineLibrary::Shutdown() {
     RunDeletions();
 }
 
-void CEngineLibrary::DeleteFileLater(const QString& hostPath) {
-    if (!m_pendingDeletes.contains(hostPath)) {
-        m_pendingDeletes.append(hostPath);
+std::optional<FileIdentity> FileIdentity::Of(const QString& hostPath) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(hostPath).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
     }
+    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+void CEngineLibrary::DeleteFileLater(const QString& hostPath) {
+    const std::optional<FileIdentity> identity = FileIdentity::Of(hostPath);
+    if (!identity) {
+        return; // nothing there to delete
+    }
+    // A second removal of the same path stands for the file there now.
+    m_pendingDeletes.removeIf([&](const PendingDelete& pending) { return pending.path == hostPath; });
+    m_pendingDeletes.append({hostPath, *identity});
     RunLater(m_context.loop, weak_from_this(), [](CEngineLibrary& self) { self.RunDeletions(); });
 }
 
 void CEngineLibrary::RunDeletions() {
-    QStringList waiting;
-    for (const QString& path : std::as_const(m_pendingDeletes)) {
-        if (!QFileInfo::exists(path)) {
-            continue;
+    QList<PendingDelete> waiting;
+    for (const PendingDelete& pending : std::as_const(m_pendingDeletes)) {
+        const QString& path = pending.path;
+        if (FileIdentity::Of(path) != pending.identity) {
+            continue; // gone, or another file stands there now
         }
         QString url;
         if (m_library && FromHostPath(path, &url) == ERROR_SUCCESS && m_library->FindByUrl(url)) {
             continue; // the library took the file back in the meantime
         }
         if (IsOpenHere(path)) {
-            waiting.append(path);
+            waiting.append(pending);
             continue;
         }
         if (!QFile::remove(path)) {

@@ -5,11 +5,23 @@
 
 #include "mediaengine/core/EngineContext.h"
 
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <memory>
+#include <optional>
 
 class CLibrary;
+
+// Which file a path names: the same path can name another file later.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+    // Nothing when no file (or a folder) stands at the path.
+    static std::optional<FileIdentity> Of(const QString& hostPath);
+};
 
 class CEngineLibrary : public std::enable_shared_from_this<CEngineLibrary> {
 public:
@@ -25,7 +37,9 @@ public:
     QString Error() const { return m_error; }
 
     // Deletes a file removed from the library once no reader has it open and the library has not
-    // taken the same path back; never within the call that asked for it.
+    // taken the same path back; never within the call that asked for it. The file is the one that
+    // stands at the path now (its device, inode, size and modification time): whatever stands there
+    // later, a file moved back or written anew, is not touched.
     void DeleteFileLater(const QString& hostPath);
     void RunDeletions();
     int PendingDeletions() const { return int(m_pendingDeletes.size()); }
@@ -38,5 +52,9 @@ private:
     EngineContext m_context;
     std::shared_ptr<CLibrary> m_library;
     QString m_error;
-    QStringList m_pendingDeletes;
+    struct PendingDelete {
+        QString path;
+        FileIdentity identity;
+    };
+    QList<PendingDelete> m_pendingDeletes;
 };
