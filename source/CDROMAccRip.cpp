@@ -50,6 +50,7 @@ int CCDROMAcc::StartRip() {
     if (player && SUCCEEDED(player.As(&services)) && services && SUCCEEDED(services->setTaskPane(task))) {
         return 0;
     }
+    CloseProgress(); // no rip to follow
     return -1;
 }
 

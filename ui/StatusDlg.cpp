@@ -107,7 +107,8 @@ void CStatusDlg::EnableWindow(bool enable) {
 }
 
 void CStatusDlg::PumpPending() {
-    while (DispatchOnePending()) {
+    // What is waiting now, not what the handlers post meanwhile.
+    for (int i = 0; i < 64 && DispatchOnePending(); ++i) {
     }
 }
 

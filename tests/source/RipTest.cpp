@@ -230,6 +230,7 @@ TEST_F(Rip, HowTheRipIsStartedAndWhenItCannotBe) {
         Open(MakeShortDisc(2), QString::fromLatin1(c.version));
         EXPECT_EQ(m_cd->StartRip(), c.result);
         EXPECT_EQ(Test()->IsRipping(), c.result == 0);
+        EXPECT_EQ(m_cd->IsProgressShown(), c.result == 0);
         if (c.result == 0) {
             ASSERT_TRUE(WaitForRipEnd());
             m_loop.Pump();
