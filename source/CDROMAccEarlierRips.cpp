@@ -31,6 +31,10 @@ bool IsFolder(const QString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsMissingError(DWORD error) {
+    return error == DWORD(ERROR_FILE_NOT_FOUND) || error == DWORD(ERROR_PATH_NOT_FOUND);
+}
+
 // An entry of a folder search that is the folder itself or its parent.
 bool IsDotEntry(const QString& name) {
     return name == QLatin1String(".") || name == QLatin1String("..");
@@ -67,7 +71,8 @@ bool CCDROMAcc::PruneMissingFiles() {
         const QString path = CEarlierRips::SourcePath(item.Get());
         if (path.isEmpty())
             return false;
-        if (PathFileExists(path))
+        // Only a file that is surely not there: a drive that is away keeps its entries.
+        if (GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES || !IsMissingError(GetLastError()))
             continue;
         // Without the delete flag: whatever file stands at that path later is not the player's.
         if (FAILED(library->remove(item.Get(), VARIANT_FALSE)))
@@ -86,10 +91,10 @@ bool CCDROMAcc::SetAsideEarlierRips(const QString& ripFolder) {
     const ComPtr<IWMPPlaylist> album = FindAlbumInLibrary(false);
     if (!album || !library)
         return false;
-    const QString workFolder = documents + QLatin1Char('\\') + CSetAsideJournal::kWorkFolderName;
-    if (m_setAside.WorkFolder() != workFolder && !m_setAside.IsEmpty())
-        return false; // the documents folder moved while earlier rips wait in the old one
-    m_setAside.SetWorkFolder(workFolder);
+    // Earlier rips that still wait keep their work folder, even if the documents folder moved.
+    if (m_setAside.IsEmpty())
+        m_setAside.SetWorkFolder(documents + QLatin1Char('\\') + CSetAsideJournal::kWorkFolderName);
+    const QString workFolder = m_setAside.WorkFolder();
     // A journal that no start took back yet (the start found no player, or the drive was away):
     // its rips are taken back now, so this job's journal never writes over it.
     if (m_setAside.IsEmpty() && IsFolder(workFolder)) {

@@ -132,6 +132,25 @@ INSTANTIATE_TEST_SUITE_P(Recovery, KilledJob,
                              return std::string("RipWrittenButNotListed");
                          });
 
+TEST_F(Recovery, AJobThatFindsAJournalLeftOverTakesItBackFirst) {
+    ASSERT_NO_FATAL_FAILURE(OpenDisc());
+    ASSERT_NO_FATAL_FAILURE(MakeEarlierRips());
+    ASSERT_NO_FATAL_FAILURE(PrepareJob());
+    ASSERT_NO_FATAL_FAILURE(StartRip());
+    ASSERT_TRUE(WaitForRipEnd());
+    ASSERT_NO_FATAL_FAILURE(RestartOn(SaveImage(QStringLiteral("job"))));
+
+    // No replay at the start (say, the player was not there): the next transfer finds the journal.
+    ASSERT_TRUE(OpenLikeTheWindow());
+    ASSERT_NO_FATAL_FAILURE(PrepareJob());
+    EXPECT_TRUE(LibraryPaths().isEmpty());
+    EXPECT_EQ(m_cd->SetAsideEntries().size(), 6);
+    ASSERT_NO_FATAL_FAILURE(StartRip());
+    ASSERT_TRUE(WaitForRipEnd());
+    m_cd->RemoveRippedTracks();
+    ExpectEarlierRipsBack();
+}
+
 TEST_F(Recovery, ACorruptJournalIsKeptAsideAndNothingIsTouched) {
     ASSERT_NO_FATAL_FAILURE(OpenDisc());
     ASSERT_NO_FATAL_FAILURE(MakeEarlierRips());
