@@ -7,8 +7,10 @@
 #include "platform/com/ComBSTR.h"
 #include "platform/files/FileOps.h"
 #include "platform/files/Volumes.h"
+#include "source/EarlierRips.h"
 #include "source/PlayerContext.h"
 #include "tests/source/EarlierRipsFixture.h"
+#include "tests/support/engine/TestMp3.h"
 
 #include <QFile>
 
@@ -154,6 +156,39 @@ TEST_F(BadInput, AnEarlierRipWhosePathWasTakenWaitsAndComesBackLater) {
     m_cd->RestoreSetAside();
     ExpectUntouched();
     EXPECT_EQ(Bytes(kDocuments + QStringLiteral("\\mine.mp3")), QByteArray("the user's own"));
+}
+
+TEST_F(BadInput, OfTwoEarlierRipsForOnePathTheNewestGoesBackAndTheOtherWaits) {
+    ASSERT_NO_FATAL_FAILURE(StartPlayer());
+    ASSERT_TRUE(CreateDirectory(kWork, nullptr));
+    // One left from an earlier job whose restore failed, one set aside from the same path since.
+    ASSERT_TRUE(CTestMp3::Write(Host(kWork + QStringLiteral("\\x.mp3")), 0.5, 128, QStringLiteral("old")));
+    ASSERT_TRUE(
+        CTestMp3::Write(Host(kWork + QStringLiteral("\\x (2).mp3")), 0.5, 128, QStringLiteral("new")));
+    const QByteArray older = Bytes(kWork + QStringLiteral("\\x.mp3"));
+    const QByteArray newer = Bytes(kWork + QStringLiteral("\\x (2).mp3"));
+    // Its folders went with the job's rips.
+    const QString path = kMusic + QStringLiteral("\\Artist\\Album\\x.mp3");
+    CSetAsideJournal journal;
+    journal.SetWorkFolder(kWork);
+    journal.SetEntries({{path, QStringLiteral("x.mp3")}, {path, QStringLiteral("x (2).mp3")}});
+    ASSERT_TRUE(journal.Save());
+
+    const CEarlierRips::Restored restored =
+        CEarlierRips(journal, PlayerContext().Player(), PlayerContext().Library()).Restore();
+    EXPECT_EQ(restored.back, 1);
+    EXPECT_EQ(restored.waiting, 1);
+    EXPECT_EQ(Bytes(path), newer);
+    EXPECT_EQ(Bytes(kWork + QStringLiteral("\\x.mp3")), older);
+    ComPtr<IWMPPlaylist> listed;
+    ASSERT_EQ(Library()->getByAttribute(CComBSTR(QStringLiteral("SourceURL")), CComBSTR(path), &listed),
+              S_OK);
+    EXPECT_EQ(Count(listed.Get()), 1);
+    // The journal on the disk keeps the one that waits, and only that one.
+    CSetAsideJournal read;
+    read.SetWorkFolder(kWork);
+    ASSERT_EQ(read.Load(), CSetAsideJournal::LoadStatus::Loaded);
+    EXPECT_EQ(read.Entries(), (QList<SetAsideEntry>{{path, QStringLiteral("x.mp3")}}));
 }
 
 TEST_F(BadInput, EntriesTheSetAsideSkippedAreNeverDeleted) {
