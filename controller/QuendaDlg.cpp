@@ -19,6 +19,7 @@ const MessageMapEntry<CQuendaDlg> CQuendaDlg::kMessageMap[] = {
     {WM_TIMER, kEndOfJobTimer, &CQuendaDlg::OnEndOfJob},
     {WM_TIMER, kEndCheckTimer, &CQuendaDlg::OnEndCheck},
     {WM_COMMAND, IDC_TRANSFER, &CQuendaDlg::OnTransfer},
+    {WM_COMMAND, IDC_ALBUM_BUTTON, &CQuendaDlg::OnAlbum},
     {WM_COMMAND, IDC_OPEN_DEST, &CQuendaDlg::OnOpenDestination},
     {WM_COMMAND, IDC_CLOSE, &CQuendaDlg::OnClose},
     {WM_COMMAND, IDC_CD_COMBO, &CQuendaDlg::OnCdCombo},

@@ -166,6 +166,7 @@ private:
     LRESULT OnCreatePartnershipComplete(WPARAM, LPARAM);
     LRESULT OnCdCombo(WPARAM, LPARAM);
     LRESULT OnDestinationCombo(WPARAM, LPARAM);
+    LRESULT OnAlbum(WPARAM, LPARAM);
     LRESULT OnPlayerWatch(WPARAM, LPARAM);
 
     // --- commands, keys and the window's surface (QuendaDlgInput.cpp) ------------------------

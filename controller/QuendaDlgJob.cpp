@@ -100,7 +100,9 @@ LRESULT CQuendaDlg::OnTransfer(WPARAM, LPARAM) {
     if (m_syncState != SYNC_WAIT || m_endRequested) {
         return 0;
     }
-    if (!SidesReady()) {
+    // Look again at both sides: a card or a disc may have gone since the last poll.
+    RefreshDestination();
+    if (!m_cdrom.OpenDisc(false) || !SidesReady()) {
         m_readyCount = 0;
         SetSyncState(SYNC_INIT);
         UpdateStatus();

@@ -90,7 +90,7 @@ bool CMainWindowFixture::RunUntil(const std::function<bool()>& done, DWORD maxMs
         }
         // Work the engine's threads hand over arrives in real time. While the player rips, virtual
         // time keeps pace with the wall clock, so the rip's polls see the progress it really makes.
-        const bool ripping = m_dlg && m_dlg->GetSyncState() == SYNC_RIPPING;
+        const bool ripping = m_ripAtWallClock && m_dlg && m_dlg->GetSyncState() == SYNC_RIPPING;
         m_loop.WaitForPosted(ripping ? int(step) : 1);
         m_loop.Pump();
         m_loop.Advance(step);
@@ -178,4 +178,51 @@ std::optional<QString> CMainWindowFixture::PrefText(const QString& name) const {
 
 void CMainWindowFixture::SetAutoSync(DWORD value) {
     m_sandbox->Registry().SetDword(HKEY_CURRENT_USER, kSettings, QStringLiteral("AutoSync"), value);
+}
+
+void CMainWindowFixture::SetFreeBytes(QChar letter, quint64 bytes) {
+    CVolumes& volumes = m_sandbox->Volumes();
+    const quint64 big = quint64(1) << 40;
+    volumes.SetCapacity(letter, big);
+    ULONGLONG available = 0;
+    ULONGLONG total = 0;
+    ULONGLONG free = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceEx(QString(letter) + QStringLiteral(":\\"), &available, &total, &free));
+    const quint64 used = total - free;
+    const quint64 cluster = CVolumes::kClusterBytes;
+    volumes.SetCapacity(letter, used + (bytes + cluster - 1) / cluster * cluster);
+}
+
+QStringList CMainWindowFixture::RipEarlierRips(const QString& version) {
+    CreatePlayer(version);
+    ComPtr<IWMPCdromRip> rip;
+    const ComPtr<IWMPCdrom> drive = Drive(0);
+    if (drive && SUCCEEDED(drive.As(&rip)) && rip) {
+        EXPECT_EQ(rip->startRip(), S_OK);
+    } else {
+        ComPtr<IWMPPlayerServices> services;
+        EXPECT_EQ(m_player.As(&services), S_OK);
+        EXPECT_EQ(services->setTaskPane(CComBSTR(QStringLiteral("CopyFromCD?AutoCopy:0"))), S_OK);
+    }
+    EXPECT_TRUE(WaitForRipEnd());
+    m_loop.Pump();
+    ReleasePlayer();
+    m_loop.Pump();
+    return MusicFiles();
+}
+
+QString CMainWindowFixture::Toc() const {
+    return Info(CdPlaylist(0).Get(), QStringLiteral("TOC"));
+}
+
+void CMainWindowFixture::SetEngineFaults(const MediaEngineFaults& faults) {
+    ASSERT_EQ(Test()->SetFaults(faults), S_OK);
+}
+
+bool CMainWindowFixture::RunUntilState(int32_t state, DWORD maxMs) {
+    return RunUntil([&] { return m_dlg->GetSyncState() == state; }, maxMs);
+}
+
+LRESULT CMainWindowFixture::SendEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessage(m_dlg->Handle(), message, wParam, lParam);
 }

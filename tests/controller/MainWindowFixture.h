@@ -49,7 +49,23 @@ protected:
     std::optional<DWORD> Pref(const QString& name) const;
     std::optional<QString> PrefText(const QString& name) const;
     void SetAutoSync(DWORD value);
+    // Leaves exactly `bytes` free on the drive (rounded up to whole clusters), whatever it holds now.
+    void SetFreeBytes(QChar letter, quint64 bytes);
+    // The disc in D: ripped into the library by the player before the window runs, as a user's own
+    // earlier rips; the files it made, relative to the music folder.
+    QStringList RipEarlierRips(const QString& version = QStringLiteral("11.0.5721.5145"));
+    // The disc's TOC as the player gives it.
+    QString Toc() const;
+    void SetEngineFaults(const MediaEngineFaults& faults);
+    // One readiness poll (the destination's free space is read again).
+    void RunOnePoll() { Run(kReadinessMs); }
+    // Runs until the window is in `state`.
+    bool RunUntilState(int32_t state, DWORD maxMs = 120000);
+    // Sends a player event message to the window, as the event sink does.
+    LRESULT SendEvent(UINT message, WPARAM wParam, LPARAM lParam = 0);
 
+    // While the player rips, virtual time keeps pace with the wall clock (off: as fast as it goes).
+    bool m_ripAtWallClock = true;
     CScriptedModalService m_modal;
     CSimSystemServices m_system;
     std::unique_ptr<CPlatformScope> m_windowScope;

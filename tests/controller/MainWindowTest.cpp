@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTest>
@@ -306,6 +307,33 @@ TEST_F(MainWindow, SystemMenuAboutBoxAutoPlayAndTheIconWhenMinimised) {
         }
     }
     EXPECT_GT(differing, 100) << "the icon is drawn in the centre";
+}
+
+TEST_F(MainWindow, TheAlbumButtonRenamesTheDiscWhileTheWindowWaits) {
+    InsertDisc(2);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunUntilReady());
+    int32_t stateDuring = -1;
+    std::vector<int> enabledDuring;
+    m_modal.Answer(0); // really run the dialog
+    QTimer::singleShot(0, [&] {
+        stateDuring = m_dlg->GetSyncState();
+        enabledDuring = EnabledControls(*m_dlg);
+        QWidget* album = QApplication::activeModalWidget();
+        ASSERT_NE(album, nullptr);
+        auto* name = album->findChild<QLineEdit*>(QStringLiteral("1042"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("旅の歌"));
+        QTest::mouseClick(album->findChild<QWidget*>(QStringLiteral("1")), Qt::LeftButton);
+    });
+    Command(IDC_ALBUM_BUTTON);
+    EXPECT_EQ(stateDuring, SYNC_SETTINGS);
+    EXPECT_TRUE(enabledDuring.empty());
+    EXPECT_EQ(m_dlg->GetSyncState(), SYNC_WAIT);
+    EXPECT_EQ(qobject_cast<QLabel*>(m_dlg->Control(IDC_ALBUM_TEXT))->text(), QStringLiteral("旅の歌"));
+    EXPECT_EQ(Name(CdPlaylist(0).Get()), QStringLiteral("旅の歌"));
+    EXPECT_EQ(m_dlg->focusWidget(), m_dlg->Control(IDC_ALBUM_BUTTON));
+    EXPECT_TRUE(m_dlg->Control(IDC_TRANSFER)->isEnabled());
 }
 
 // The shell that cannot open anything.
