@@ -92,22 +92,25 @@ int CCopyFaults::Copies(QChar drive) const {
 LONG CCopyFaults::Hold(const Fault& fault, int copy) {
     const quint64 number = ++m_holds;
     const QPair<QChar, int> held(fault.drive, copy);
-    {
-        std::lock_guard lock(m_mutex);
-        m_held.append(held);
-    }
-    m_heldChanged.notify_all();
     const std::function<bool()> ready = [this, number, &fault] {
         if (m_released.load() >= number || m_closing.load())
             return true;
         return fault.untilTick && CPlatform::Current().loop && GetTickCount() >= *fault.untilTick;
     };
-    CWorkerThread::Park(ready);
-    {
+    bool wasHeld = false;
+    // Counted as held only once parked for certain: a test that then moves the clock or releases
+    // the copy cannot slip in before the copy waits.
+    CWorkerThread::Park(ready, [&] {
+        std::lock_guard lock(m_mutex);
+        m_held.append(held);
+        wasHeld = true;
+        m_heldChanged.notify_all();
+    });
+    if (wasHeld) {
         std::lock_guard lock(m_mutex);
         m_held.removeOne(held);
+        m_heldChanged.notify_all();
     }
-    m_heldChanged.notify_all();
     return ERROR_SUCCESS;
 }
 
@@ -140,10 +143,9 @@ CCopyFaults::CCopy::CCopy(QChar drive) : m_drive(drive.toUpper()) {
 CCopyFaults::CCopy::~CCopy() {
     if (!m_faults)
         return;
-    {
-        std::lock_guard lock(m_faults->m_mutex);
-        --m_faults->m_users;
-    }
+    // Told under the lock: the set may be destroyed as soon as the lock is free again.
+    std::lock_guard lock(m_faults->m_mutex);
+    --m_faults->m_users;
     m_faults->m_heldChanged.notify_all();
 }
 

@@ -82,7 +82,7 @@ void CWorkerThread::WaitPolling(DWORD pollMs) {
     }
 }
 
-void CWorkerThread::Park(const std::function<bool()>& ready) {
+void CWorkerThread::Park(const std::function<bool()>& ready, const std::function<void()>& parked) {
     std::unique_lock lock(g_mutex);
     if (ready())
         return;
@@ -90,6 +90,8 @@ void CWorkerThread::Park(const std::function<bool()>& ready) {
     g_parked.push_back(&self);
     if (self.workerParked)
         *self.workerParked = true;
+    if (parked)
+        parked();
     g_changed.notify_all();
     g_changed.wait(lock, [&self] { return !self.parked; });
     g_parked.remove(&self);

@@ -35,7 +35,9 @@ public:
     // For code that waits on the loop's clock or on a test (a held copy): blocks the calling
     // thread until ready() holds. ready() is checked now and at every WakeParked(), under a lock
     // that it must not take itself. A parked worker counts as not running for WaitPolling.
-    static void Park(const std::function<bool()>& ready);
+    // parked(), when given, runs under that lock once the thread is parked for certain: whoever
+    // it tells may move the clock on at once.
+    static void Park(const std::function<bool()>& ready, const std::function<void()>& parked = {});
     // Lets every parked thread whose ready() now holds go on. WaitPolling calls it after each poll.
     static void WakeParked();
 
