@@ -30,6 +30,8 @@ public:
         // Fail: the error the copy ends with.
         LONG error = ERROR_WRITE_FAULT;
         // Hold: also released once the loop's clock reaches this tick (see CWorkerThread::Park).
+        // Without it only Release() (or this set's end) lets the copy go: a UI thread that waits
+        // for the worker meanwhile waits for ever, on virtual time with its clock running.
         std::optional<DWORD> untilTick;
     };
 
