@@ -131,8 +131,13 @@ bool CCDROMAcc::SetAsideEarlierRips(const QString& ripFolder) {
             continue;
         }
         Planned planned{item, {path, QString()}};
-        if (tree.Holds(path))
+        if (tree.Holds(path)) {
             planned.entry.workName = m_setAside.UniqueWorkName(CRipFolderTree::FileNameOf(path));
+            if (planned.entry.workName.isEmpty()) {
+                m_setAside.SetEntries(before);
+                return false;
+            }
+        }
         m_setAside.Append(planned.entry);
         plan.append(planned);
     }

@@ -109,8 +109,11 @@ QString CSetAsideJournal::UniqueWorkName(const QString& fileName) const {
                !IsMissing(GetLastError());
     };
     QString name = base;
-    for (int number = 2; taken(name); ++number)
+    for (int number = 2; taken(name); ++number) {
+        if (number == 10000)
+            return QString(); // a folder that cannot be looked at takes every name
         name = QStringLiteral("%1 (%2)%3").arg(title).arg(number).arg(extension);
+    }
     return name;
 }
 

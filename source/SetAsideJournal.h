@@ -78,6 +78,7 @@ public:
     // A name in the work folder for a file called fileName that no entry uses (compared without
     // regard to case, as Windows names are), that no file of the work folder has and that is none
     // of the journal's own: the name itself when it is free, else "<title> (2).<ext>", (3), ...
+    // Empty when no name can be found free (a work folder that cannot be looked at).
     QString UniqueWorkName(const QString& fileName) const;
     // A work name read from a journal must be a plain name of the folder, never a path.
     static bool IsPlainWorkName(const QString& name);
