@@ -5,8 +5,12 @@
 //   ollivane --sandbox DIR   run on the sandbox in DIR (created with the demo layout when missing)
 //   --screenshot FILE        save the main window as PNG once it is shown
 //   --exit                   end after the screenshot (or at once when there is none)
+//   --unattended             press 転送 once the window is ready, answer every message, print what
+//                            happened and end; exit status 0 only when the card holds the tracks
 
 #include "app/QuendaApp.h"
+#include "app/TestFaults.h"
+#include "app/UnattendedRun.h"
 #include "controller/QuendaDlg.h"
 #include "mediaengine/MediaEngine.h"
 #include "mediaengine/drives/HostCdDrives.h"
@@ -67,16 +71,23 @@ int main(int argc, char** argv) {
                                         QStringLiteral("Save the main window as PNG once it is shown."),
                                         QStringLiteral("FILE"));
     const QCommandLineOption exitAfter(QStringLiteral("exit"), QStringLiteral("End after the screenshot."));
-    parser.addOptions({demo, sandboxDir, screenshot, exitAfter});
+    const QCommandLineOption unattendedRun(
+        QStringLiteral("unattended"),
+        QStringLiteral(
+            "Press 転送 once the window is ready, print what happened and end (status 0 when the card "
+            "holds the tracks)."));
+    parser.addOptions({demo, sandboxDir, screenshot, exitAfter, unattendedRun});
     parser.process(app);
 
     CWindowTable windows;
     CQtMessageLoop loop;
     CQtModalService modal;
+    CUnattendedRun unattended(&modal, stdout);
+    const bool isUnattended = parser.isSet(unattendedRun);
     CPlatform services;
     services.windows = &windows;
     services.loop = &loop;
-    services.modal = &modal;
+    services.modal = isUnattended ? static_cast<IModalService*>(&unattended) : &modal;
 
     std::unique_ptr<CSandbox> sandbox;
     std::unique_ptr<CRegistry> hostRegistry;
@@ -123,10 +134,23 @@ int main(int argc, char** argv) {
     // drives or in the user's data folder.
     MediaEngineConfig engine;
     engine.engineDir = sandbox ? sandbox->EngineDir() : DefaultMediaEngineDir();
+    // Faults a test of the whole program asks for; a sandbox only.
+    CTestFaults faults;
+    if (sandbox && qEnvironmentVariableIsSet(CTestFaults::kVariable)) {
+        QString error;
+        if (!faults.Load(qEnvironmentVariable(CTestFaults::kVariable), &error)) {
+            std::fprintf(stderr, "ollivane: %s\n", qPrintable(error));
+            return 2;
+        }
+        engine.faults.stallAtTrack = faults.StallRipAtTrack();
+        engine.faults.zeroSizeTrack = faults.ZeroSizeTrack();
+    }
     RegisterMediaEngine(engine);
 
     CQuendaApp quendaApp;
-    if (parser.isSet(screenshot) || parser.isSet(exitAfter)) {
+    if (isUnattended) {
+        quendaApp.SetMainWindowHook([&unattended](CQuendaDlg& dialog) { unattended.Attach(dialog); });
+    } else if (parser.isSet(screenshot) || parser.isSet(exitAfter)) {
         const QString file = parser.value(screenshot);
         const bool quit = parser.isSet(exitAfter);
         quendaApp.SetMainWindowHook([file, quit](CQuendaDlg& dialog) {
@@ -143,5 +167,8 @@ int main(int argc, char** argv) {
         });
     }
     quendaApp.InitInstance();
+    if (isUnattended && quendaApp.ExitCode() == 0) {
+        return unattended.Result();
+    }
     return quendaApp.ExitCode();
 }

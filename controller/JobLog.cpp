@@ -7,12 +7,29 @@ void CJobLog::Begin() {
     m_outcome = 0;
     m_running = true;
     ++m_jobs;
+    Add(QStringLiteral("transfer"));
 }
 
 void CJobLog::Add(const QString& what) {
     if (m_running) {
         m_marks.append({what, ::GetTickCount()});
+        if (m_onMark) {
+            m_onMark(m_marks.last());
+        }
     }
+}
+
+void CJobLog::Touch(const QString& what) {
+    if (!m_running) {
+        return;
+    }
+    for (Mark& mark : m_marks) {
+        if (mark.what == what) {
+            mark.tick = ::GetTickCount();
+            return;
+        }
+    }
+    m_marks.append({what, ::GetTickCount()});
 }
 
 void CJobLog::End(UINT textId) {

@@ -19,6 +19,8 @@ public:
     // A new job: the marks of the last one go.
     void Begin();
     void Add(const QString& what);
+    // Moves the mark `what` to now (added when missing): for the last of a stream of reports.
+    void Touch(const QString& what);
     // The job ended with the message `textId` (0 when it ended without one), after its clean-up.
     void End(UINT textId);
 
@@ -31,6 +33,8 @@ public:
 
     // Called when a job has ended.
     void SetEndHandler(std::function<void(const CJobLog&)> handler) { m_onEnd = std::move(handler); }
+    // Called with each mark as it is added (not for Touch).
+    void SetMarkHandler(std::function<void(const Mark&)> handler) { m_onMark = std::move(handler); }
 
 private:
     QList<Mark> m_marks;
@@ -38,4 +42,5 @@ private:
     int m_jobs = 0;
     bool m_running = false;
     std::function<void(const CJobLog&)> m_onEnd;
+    std::function<void(const Mark&)> m_onMark;
 };

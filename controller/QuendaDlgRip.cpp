@@ -55,6 +55,7 @@ LRESULT CQuendaDlg::OnMediaChange(WPARAM wParam, LPARAM) {
         return E_FAIL;
     }
     CountStall(value);
+    m_jobLog.Touch(QStringLiteral("last rip report"));
     return S_OK;
 }
 
