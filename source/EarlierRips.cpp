@@ -145,15 +145,12 @@ int CEarlierRips::RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringLi
 
 bool CEarlierRips::IsUnlistedJobRip(const QString& path) const {
     const std::optional<SetAsideJob>& job = m_journal.Job();
-    if (!job || !m_player || !IsJobRip(path) || StateOf(path) != FileState::Present)
+    if (!job || !m_player || !m_library || !IsJobRip(path) || StateOf(path) != FileState::Present)
         return false;
-    if (m_library) {
-        ComPtr<IWMPPlaylist> listed;
-        if (FAILED(
-                m_library->getByAttribute(CComBSTR(QStringLiteral("SourceURL")), CComBSTR(path), &listed)) ||
-            media_info::Count(listed.Get()) != 0)
-            return false; // listed (or unknown): the library's entry decides, not the file
-    }
+    ComPtr<IWMPPlaylist> listed;
+    if (FAILED(m_library->getByAttribute(CComBSTR(QStringLiteral("SourceURL")), CComBSTR(path), &listed)) ||
+        media_info::Count(listed.Get()) != 0)
+        return false; // listed (or unknown): the library's entry decides, not the file
     WIN32_FIND_DATA data;
     const HANDLE search = FindFirstFile(path, &data);
     if (search == INVALID_HANDLE_VALUE)
