@@ -75,6 +75,11 @@ QPixmap CMainBackground::Picture(const QSize& size) {
     p.drawRoundedRect(DluRect(4, 20, 262, 308).adjusted(0, 0, -1, -1), 4, 4);
     p.drawRoundedRect(DluRect(266, 20, 189, 80).adjusted(0, 0, -1, -1), 4, 4);
     DrawDisc(p, DluRect(9, 24, 15, 15).adjusted(0, 0, 0, -1));
+    // A light plate behind the album title, which is written in the system's text colour (and in
+    // red when the drive holds no disc).
+    p.setPen(QPen(QColor(0x90, 0x90, 0x98), 1));
+    p.setBrush(QColor(0xEC, 0xEC, 0xF0));
+    p.drawRoundedRect(DluRect(26, 43, 236, 15).adjusted(0, 0, -1, -1), 3, 3);
     DrawCard(p, DluRect(271, 24, 13, 16));
 
     // Used and free: a filled and an open square, as the figures they stand before.

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace {
@@ -21,6 +22,8 @@ constexpr COLORREF kStatusColor = 0x1200EB; // red 235, green 0, blue 18
 constexpr int kStatusFontHeight = 15;
 constexpr COLORREF kListColor = 0x3E3E3E;
 constexpr COLORREF kListTextColor = 0xFFFFFF;
+// Left and right padding of a list cell around its text.
+constexpr int kListCellMargins = 12;
 
 template <class T> T* Make(QWidget* parent, int id, const QRect& dlu) {
     auto* control = new T(parent);
@@ -56,6 +59,7 @@ void CQuendaDlg::CreateControls() {
     m_album->setText(QStringLiteral("アルバム"));
     m_albumText = MakeStatic(this, IDC_ALBUM_TEXT, DluRect(28, 44, 234, 13), QStringLiteral("Album"),
                              Qt::AlignLeft | Qt::AlignVCenter);
+    m_albumText->ResetTextColor(); // on its light plate, in the system's text colour
     m_trackList = Make<CReportCtrl>(this, IDC_TRACK_LIST, DluRect(8, 62, 254, 246));
     m_totalSize = MakeStatic(this, IDC_TOTAL_SIZE, DluRect(8, 311, 254, 13), QStringLiteral("-- MB"),
                              Qt::AlignRight | Qt::AlignVCenter);
@@ -82,6 +86,9 @@ void CQuendaDlg::ConnectControls() {
     // Buttons and pickers speak to the window as their Windows counterparts do: WM_COMMAND with
     // the control id and the notification code.
     for (CColorButton* button : {m_album, m_openDestination, m_transfer, m_close}) {
+        // No button is the dialog's default one: Enter presses only the button with the focus.
+        button->setAutoDefault(false);
+        button->setDefault(false);
         const WORD id = static_cast<WORD>(button->objectName().toInt());
         connect(button, &QAbstractButton::clicked, this,
                 [this, id] { ::SendMessage(Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); });
@@ -116,10 +123,16 @@ void CQuendaDlg::SetupControls() {
     m_trackList->setMouseTracking(true);
     m_trackList->SetBkColor(kListColor);
     m_trackList->SetTextColor(kListTextColor);
-    // The list's client width, known before the window is first shown.
+    // Two columns from the list's client width: the title gets 22/25 of it, the length what is
+    // left after one 25th is kept spare. The length column is never narrower than a length needs,
+    // so "00:00" is never cut to "0..."; the title gives up the difference.
     const int w = m_trackList->contentsRect().width();
-    m_trackList->InsertColumn(0, LoadString(IDS_COL_TITLE), (w / 25) * 22, Qt::AlignLeft);
-    m_trackList->InsertColumn(1, LoadString(IDS_COL_LENGTH), w - (w / 25) * 23, Qt::AlignRight);
+    const int lengthNeeded =
+        QFontMetrics(m_trackList->font()).horizontalAdvance(QStringLiteral("0:00:00")) + kListCellMargins;
+    const int lengthWidth = qMax(w - (w / 25) * 23, lengthNeeded);
+    const int titleWidth = qMin((w / 25) * 22, w - (w / 25) - lengthWidth);
+    m_trackList->InsertColumn(0, LoadString(IDS_COL_TITLE), titleWidth, Qt::AlignLeft);
+    m_trackList->InsertColumn(1, LoadString(IDS_COL_LENGTH), lengthWidth, Qt::AlignRight);
     m_trackList->SetEditable(true);
     m_trackList->SetCheckMode(CReportCtrl::CHECK_MULTIPLE);
     m_trackList->EnableList(true);

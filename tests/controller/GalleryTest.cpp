@@ -1,6 +1,7 @@
-// Renders every small control and dialog in its states to docs/screenshots/, offscreen, so anyone
-// can look at them: the grey buttons, the track list enabled, disabled and editing with Japanese
-// titles, the status text, and the progress, wait and notice windows.
+// Renders every small control and dialog in its states, offscreen, so anyone can look at them (into
+// the build tree; scripts/screenshots sends them to docs/screenshots/ with OLLIVANE_SCREENSHOT_DIR): the grey
+// buttons, the track list enabled, disabled and editing with Japanese titles, the status text, and the
+// progress, wait and notice windows.
 
 #include "controller/AutoCloseDlg.h"
 #include "controller/AutoCloseDlg2.h"
@@ -20,6 +21,7 @@
 #include "ui/window/DialogUnits.h"
 #include "ui/window/Fonts.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
@@ -34,7 +36,8 @@
 namespace {
 
 QString ShotsDir() {
-    return QStringLiteral(OLLIVANE_SOURCE_DIR "/docs/screenshots");
+    const QString dir = qEnvironmentVariable("OLLIVANE_SCREENSHOT_DIR");
+    return dir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots") : dir;
 }
 
 // Written through a temporary file, so a parallel run never leaves half a picture behind.

@@ -14,6 +14,7 @@
 #include "ui/StaticEx.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -58,13 +59,16 @@ TEST_F(MainWindow, StartsWithItsControlsTextsAndTheDiscsTracks) {
     EXPECT_EQ(m_dlg->StatusText()->GetTextColor(), 0x1200EBu);
     EXPECT_EQ(m_dlg->StatusText()->FontDescription().pixelSize(), 15);
 
-    // The disc's tracks, two columns sized from the list's client width.
+    // The disc's tracks, two columns sized from the list's client width (the length column no
+    // narrower than a length needs).
     CReportCtrl* list = m_dlg->TrackList();
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(0, 0), QStringLiteral("曲その1"));
     const int w = list->contentsRect().width();
-    EXPECT_EQ(list->header()->sectionSize(0), (w / 25) * 22);
-    EXPECT_EQ(list->header()->sectionSize(1), w - (w / 25) * 23);
+    const int length = list->header()->sectionSize(1);
+    EXPECT_GE(length, w - (w / 25) * 23);
+    EXPECT_GE(length, QFontMetrics(list->font()).horizontalAdvance(QStringLiteral("0:00:00")));
+    EXPECT_EQ(list->header()->sectionSize(0), qMin((w / 25) * 22, w - w / 25 - length));
     EXPECT_EQ(list->GetCheckMode(), CReportCtrl::CHECK_MULTIPLE);
     EXPECT_TRUE(list->IsEditable());
     EXPECT_TRUE(list->GetCheck(0) && list->GetCheck(2));
