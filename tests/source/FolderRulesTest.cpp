@@ -118,6 +118,10 @@ struct CleanUpCase {
     bool artistStays;
 };
 
+void PrintTo(const CleanUpCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class JobFolders : public CEarlierRipsTest, public ::testing::WithParamInterface<CleanUpCase> {};
 
 TEST_P(JobFolders, EmptiedFoldersGoAndOtherContentStays) {

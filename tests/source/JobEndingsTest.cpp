@@ -23,6 +23,10 @@ struct EndingCase {
     Ending ending;
 };
 
+void PrintTo(const EndingCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class JobEndings : public CEarlierRipsTest, public ::testing::WithParamInterface<EndingCase> {
 protected:
     // Pumps until the first track of the job is in the library.

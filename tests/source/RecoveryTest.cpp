@@ -59,6 +59,22 @@ enum class KillPoint {
     RipNotListed,  // as during the copy, but one rip was written and never listed
 };
 
+const char* NameOf(KillPoint point) {
+    switch (point) {
+    case KillPoint::DuringTheRip:
+        return "DuringTheRip";
+    case KillPoint::DuringTheCopy:
+        return "DuringTheCopy";
+    case KillPoint::RipNotListed:
+        break;
+    }
+    return "RipWrittenButNotListed";
+}
+
+void PrintTo(KillPoint point, std::ostream* out) {
+    *out << NameOf(point);
+}
+
 class KilledJob : public CEarlierRipsTest, public ::testing::WithParamInterface<KillPoint> {};
 
 TEST_P(KilledJob, TheNextStartPutsEverythingBack) {
@@ -120,17 +136,7 @@ TEST_P(KilledJob, TheNextStartPutsEverythingBack) {
 INSTANTIATE_TEST_SUITE_P(Recovery, KilledJob,
                          ::testing::Values(KillPoint::DuringTheRip, KillPoint::DuringTheCopy,
                                            KillPoint::RipNotListed),
-                         [](const auto& info) {
-                             switch (info.param) {
-                             case KillPoint::DuringTheRip:
-                                 return std::string("DuringTheRip");
-                             case KillPoint::DuringTheCopy:
-                                 return std::string("DuringTheCopy");
-                             case KillPoint::RipNotListed:
-                                 break;
-                             }
-                             return std::string("RipWrittenButNotListed");
-                         });
+                         [](const auto& info) { return std::string(NameOf(info.param)); });
 
 TEST_F(Recovery, AJobThatFindsAJournalLeftOverTakesItBackFirst) {
     ASSERT_NO_FATAL_FAILURE(OpenDisc());
