@@ -146,6 +146,13 @@ void CUnattendedRun::Report() {
               .arg(Seconds(span("preparation", "rip")), Seconds(span("rip", "rip complete")),
                    Seconds(span("copy", "copy complete")), Seconds(span("clean-up", "notice")),
                    Seconds(span("transfer", "notice"))));
+    // Every mark, for tools that take the run apart (bench/job-bench), in ms since 転送.
+    QStringList marks;
+    for (const CJobLog::Mark& mark : log.Marks()) {
+        marks.append(
+            QStringLiteral("%1=%2").arg(mark.what).arg(qint64(mark.tick) - qint64(log.Marks().first().tick)));
+    }
+    Print(QStringLiteral("job marks: %1").arg(marks.join(QStringLiteral("; "))));
     const int ripped = m_dialog->Source().TrackCount(false);
     const int copied = int(m_dialog->Destination().FileList().size());
     Print(QStringLiteral("tracks ripped: %1; files to copy: %2").arg(ripped).arg(copied));

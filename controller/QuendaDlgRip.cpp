@@ -48,6 +48,8 @@ LRESULT CQuendaDlg::OnMediaChange(WPARAM wParam, LPARAM) {
     if (percent < 0) {
         return S_OK;
     }
+    // When the report came, before the progress window takes its pause at the end of the disc.
+    m_jobLog.Touch(QStringLiteral("last rip report"));
     const int value = m_cdrom.RipProgress(int(n - 1) * 100 + percent);
     if (value < 0) {
         KillTimer(kRipPollTimer);
@@ -55,7 +57,6 @@ LRESULT CQuendaDlg::OnMediaChange(WPARAM wParam, LPARAM) {
         return E_FAIL;
     }
     CountStall(value);
-    m_jobLog.Touch(QStringLiteral("last rip report"));
     return S_OK;
 }
 
