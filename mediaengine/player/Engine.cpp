@@ -58,6 +58,7 @@ void CEngine::Start() {
     const QString dir = m_config.engineDir.isEmpty() ? DefaultMediaEngineDir() : m_config.engineDir;
     QDir().mkpath(dir);
     m_library->Open(QDir(dir).filePath(QStringLiteral("library.db")));
+    m_rips->SweepAbandonedFiles();
     m_devices->Start();
     m_drives->Start();
 

@@ -268,7 +268,13 @@ void RipState::EncodeTrack(int slot) {
             return;
         }
         reporter->Finished(
-            slot, [empty](QString* error) { return empty->Commit(error); }, 0);
+            slot,
+            [empty](QString* path, QString* error) {
+                const bool done = empty->Commit(error);
+                *path = empty->FinalPath();
+                return done;
+            },
+            0);
         return;
     }
 
@@ -322,5 +328,11 @@ void RipState::EncodeTrack(int slot) {
         return;
     }
     reporter->Finished(
-        slot, [encoder](QString* error) { return encoder->Commit(error); }, bytes);
+        slot,
+        [encoder](QString* path, QString* error) {
+            const bool done = encoder->Commit(error);
+            *path = encoder->FinalPath();
+            return done;
+        },
+        bytes);
 }

@@ -107,7 +107,7 @@ void CRipReporter::Deliver() {
             break;
         case Action::Done: {
             QString error;
-            if (commit && !commit(&error)) {
+            if (commit && !commit(&target, &error)) {
                 {
                     std::lock_guard<std::mutex> lock(m_mutex);
                     m_end = m_front;

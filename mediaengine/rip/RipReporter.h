@@ -18,9 +18,10 @@
 
 class CRipReporter {
 public:
-    // Puts a finished file under its final name; false with a reason when it cannot. Dropping it
-    // uncalled discards the file.
-    using Commit = std::function<bool(QString* error)>;
+    // Puts a finished file under its final name; false with a reason when it cannot. `path` comes
+    // in as the name asked for and goes out as the one the file got. Dropping it uncalled discards
+    // the file.
+    using Commit = std::function<bool(QString* path, QString* error)>;
 
     // `tracks` in rip order with their target files. `onFatal` learns of a track whose file could
     // not be committed, which ends the rip like any fatal failure; it is called during a delivery.

@@ -15,8 +15,9 @@ public:
     bool Feed(const QByteArray& pcm, QString* error);
     // Completes the file's content; `bytes` is its size.
     bool Finish(qint64* bytes, QString* error);
-    // Puts the finished file under its final name.
+    // Puts the finished file under its final name, or the next free one when that is taken.
     bool Commit(QString* error);
+    QString FinalPath() const { return m_writer.FinalPath(); }
     // Gives up the track and deletes what was written.
     void Abort();
 

@@ -44,7 +44,7 @@ std::optional<DWORD> ReadNumber(HKEY key, const QString& name) {
 
 } // namespace
 
-HRESULT CRipPreferenceReader::Read(RipPreferences* prefs) {
+HRESULT CRipPreferenceReader::Read(RipPreferences* prefs, bool create) {
     std::optional<QString> folder;
     std::optional<QString> detail;
     std::optional<QString> separator;
@@ -70,7 +70,9 @@ HRESULT CRipPreferenceReader::Read(RipPreferences* prefs) {
         return HRESULT_FROM_WIN32(error);
     }
     // The player makes its rip folder when it is missing; one that cannot be made fails each track.
-    QDir().mkpath(host);
+    if (create) {
+        QDir().mkpath(host);
+    }
     prefs->recordFolder = host;
     prefs->windowsFolderLength = int(winFolder.size());
     prefs->fileDetail = detail.value_or(QStringLiteral("*TrackNumber;*SongTitle;Artist;Album"));

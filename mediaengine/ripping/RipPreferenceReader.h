@@ -11,7 +11,7 @@
 
 class CRipPreferenceReader {
 public:
-    // Fills prefs (the record folder as a host path, created when missing). A failure HRESULT
-    // when the folder cannot be had.
-    static HRESULT Read(RipPreferences* prefs);
+    // Fills prefs (the record folder as a host path, created when missing unless `create` is
+    // false). A failure HRESULT when the folder cannot be had.
+    static HRESULT Read(RipPreferences* prefs, bool create = true);
 };

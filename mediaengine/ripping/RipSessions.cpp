@@ -3,8 +3,18 @@
 #include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/core/RunLater.h"
 #include "mediaengine/library/EngineLibrary.h"
+#include "mediaengine/rip/TrackFileWriter.h"
 #include "mediaengine/ripping/RipPreferenceReader.h"
 #include "mediaengine/ripping/RipSession.h"
+
+namespace {
+
+// <record folder>/<artist>/<album>/ is where a rip writes.
+void SweepIn(const QString& recordFolder) {
+    CTrackFileWriter::SweepAbandoned(recordFolder, 2);
+}
+
+} // namespace
 
 CRipSessions::CRipSessions(EngineContext context, MediaEngineBackends backends,
                            std::shared_ptr<CEngineLibrary> library)
@@ -50,6 +60,7 @@ HRESULT CRipSessions::Start(const ComPtr<CCdPlaylist>& playlist, bool selectedOn
     if (const HRESULT hr = CRipPreferenceReader::Read(&preferences); FAILED(hr)) {
         return hr;
     }
+    SweepIn(preferences.recordFolder);
     m_rip.reset();
     const std::weak_ptr<CRipSessions> weak = weak_from_this();
     auto ended = [weak](CRipSession* session) {
@@ -64,6 +75,13 @@ HRESULT CRipSessions::Start(const ComPtr<CCdPlaylist>& playlist, bool selectedOn
     }
     m_rip = session;
     return S_OK;
+}
+
+void CRipSessions::SweepAbandonedFiles() {
+    RipPreferences preferences;
+    if (SUCCEEDED(CRipPreferenceReader::Read(&preferences, false))) {
+        SweepIn(preferences.recordFolder);
+    }
 }
 
 HRESULT CRipSessions::Stop(QChar letter) {

@@ -29,6 +29,9 @@ public:
     bool IsRipping() const;
     // The disc of that drive went: its rip stops and the track it was at fails.
     void DiscGone(QChar letter);
+    // Deletes what rips of a process that ended half-way left in the rip folder: their temporary
+    // files, never a whole one.
+    void SweepAbandonedFiles();
     // Stops and joins the running rip.
     void Shutdown();
 

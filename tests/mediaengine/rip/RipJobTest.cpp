@@ -2,8 +2,9 @@
 #include "mediaengine/rip/RipJob.h"
 #include "mediaengine/disc/DiscReader.h"
 #include "mediaengine/rip/ReadAheadQueue.h"
-#include "tests/support/engine/TestDiscImage.h"
+#include "mediaengine/rip/TrackFileWriter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/TestDiscImage.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -290,6 +291,75 @@ TEST_F(RipJobTest, StalledTrackWritesOnlyATemporaryFileUntilStopped) {
     EXPECT_EQ(log.events, QStringList({"done 1", "finished"}));
     EXPECT_TRUE(log.stopped);
     EXPECT_EQ(RipFolderFiles(), QStringList({"青空楽団/ひだまりの記憶/01 春の風.mp3"}));
+}
+
+TEST_F(RipJobTest, ASweepTakesOnlyTheTemporaryFilesNoWriterHolds) {
+    RipLog log;
+    CRipJob job(Request(), log.Callbacks(), RipFaults{.stallAtTrack = 2});
+    job.Start();
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> lock(log.mutex);
+        return log.percents[2].size() >= 2;
+    }));
+    const QStringList live = RipFolderFiles().mid(1); // the stalled track's file, maybe track 3's
+    ASSERT_FALSE(live.isEmpty());
+    const QString album = m_dir.File("Music/青空楽団/ひだまりの記憶");
+    // Left by a process that ended half-way, in the album folder and in an artist folder.
+    for (const QString& abandoned :
+         {album + "/~rip-0badf00d.part", m_dir.File("Music/青空楽団/~rip-00000001.part")}) {
+        QFile file(abandoned);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("half a track");
+    }
+    // Names that only look alike, and one deeper than a rip ever writes, are someone else's.
+    const QStringList others = {"~rip-notmine.part", "~rip-0badf00d.part.txt", "~RIP-0BADF00D.PART",
+                                "extra/~rip-0badf00e.part"};
+    ASSERT_TRUE(QDir(album).mkpath("extra"));
+    for (const QString& name : others) {
+        QFile file(album + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    EXPECT_EQ(CTrackFileWriter::SweepAbandoned(m_dir.File("Music"), 2), 2);
+    EXPECT_FALSE(QFileInfo::exists(album + "/~rip-0badf00d.part"));
+    EXPECT_FALSE(QFileInfo::exists(m_dir.File("Music/青空楽団/~rip-00000001.part")));
+    for (const QString& name : others) {
+        EXPECT_TRUE(QFileInfo::exists(album + "/" + name)) << name.toStdString();
+    }
+    for (const QString& file : live) {
+        EXPECT_TRUE(QFileInfo::exists(m_dir.File("Music/" + file)))
+            << "taken while written: " << file.toStdString();
+    }
+    job.Stop();
+    ASSERT_TRUE(job.Wait(10000));
+    EXPECT_EQ(log.events, QStringList({"done 1", "finished"}));
+}
+
+TEST_F(RipJobTest, AFileAlreadyAtATrackNameIsKeptAndTheTrackTakesTheNextFreeName) {
+    const QString album = m_dir.File("Music/青空楽団/ひだまりの記憶");
+    ASSERT_TRUE(QDir().mkpath(album));
+    // The user's own files: one at track 2's name, one at the first name it would fall back to.
+    const QMap<QString, QByteArray> users = {{"02 夜明けのうた.mp3", "the user's own recording"},
+                                             {"02 夜明けのうた (2).mp3", "another one"}};
+    for (auto it = users.begin(); it != users.end(); ++it) {
+        QFile file(album + "/" + it.key());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(it.value());
+    }
+    RipLog log;
+    CRipJob job(Request(), log.Callbacks());
+    job.Start();
+    ASSERT_TRUE(job.Wait(60000));
+    EXPECT_EQ(log.events, QStringList({"done 1", "done 2", "done 3", "finished"}));
+    for (auto it = users.begin(); it != users.end(); ++it) {
+        QFile file(album + "/" + it.key());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), it.value()) << it.key().toStdString();
+    }
+    EXPECT_EQ(log.done[2], album + "/02 夜明けのうた (3).mp3");
+    EXPECT_EQ(QFileInfo(log.done[2]).size(), log.bytes[2]);
+    EXPECT_GT(log.bytes[2], 10000);
+    EXPECT_EQ(log.done[1], job.TargetFileOf(1));
 }
 
 TEST_F(RipJobTest, DestroyingARunningJobStopsItAndCleansUp) {
