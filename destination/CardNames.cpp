@@ -1,8 +1,8 @@
 #include "destination/CardNames.h"
 
-#include "destination/TextRules.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/WinTypes.h"
+#include "ui/text/TextRules.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 // and when this object goes.
 
 #include "destination/DevInfo.h"
-#include "destination/TextRules.h"
 #include "platform/com/ComPtr.h"
 #include "platform/wmp/Wmp.h"
 #include "player/SyncDeviceAccess.h"
 #include "player/SyncPlaylists.h"
 #include "source/BasicDrive.h"
+#include "ui/text/TextRules.h"
 
 #include <QList>
 #include <QString>

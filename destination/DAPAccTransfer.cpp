@@ -1,5 +1,6 @@
 // The copy onto the card: the file list from the ripped album, the worker, and the window's polls.
 #include "destination/DAPAcc.h"
+#include "platform/system/WaitCursor.h"
 
 #include "destination/TransferJob.h"
 #include "platform/Platform.h"
@@ -18,14 +19,6 @@ namespace {
 // Pause before the worker is waited for at the end of a copy or after Cancel.
 constexpr DWORD kEndPauseMs = 1000;
 constexpr DWORD kPollMs = 100;
-
-class CWaitCursor {
-public:
-    CWaitCursor() { BeginWaitCursor(); }
-    ~CWaitCursor() { EndWaitCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 QString ItemText(IWMPMedia* item, const QString& attribute) {
     CComBSTR value;

@@ -1,4 +1,5 @@
 #include "source/CDROMAcc.h"
+#include "ui/text/TextRules.h"
 
 #include "platform/com/ComBSTR.h"
 #include "platform/files/FileSearch.h"
@@ -16,7 +17,7 @@ const QString kAudioCdLabel = QStringLiteral("Audio CD");
 const QString kCdDriveLabel = QStringLiteral("CD ドライブ");
 } // namespace
 
-CCDROMAcc::CCDROMAcc(const TextRules& rules) : CBasicDrive(QStringLiteral("CD-ROM Access")), m_rules(rules) {}
+CCDROMAcc::CCDROMAcc() : CBasicDrive(QStringLiteral("CD-ROM Access")) {}
 
 CCDROMAcc::~CCDROMAcc() {
     Detach();
@@ -66,8 +67,7 @@ void CCDROMAcc::Refresh(bool selectDefault, bool closeDropDown) {
     }
     bool selected = false;
     for (int i = 0; i < letters.size(); ++i) {
-        QString label = m_rules.driveLabel ? m_rules.driveLabel(letters.at(i))
-                                           : kCdDriveLabel + QStringLiteral(" (%1:)").arg(letters.at(i));
+        QString label = DriveLabel(letters.at(i));
         // The label a CD player gives an audio disc says nothing about the drive.
         if (label.startsWith(kAudioCdLabel)) {
             label.replace(kAudioCdLabel, kCdDriveLabel);

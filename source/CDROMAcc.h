@@ -23,14 +23,6 @@ class CStaticEx;
 
 class CCDROMAcc : public CBasicDrive, public ITrackRenamer {
 public:
-    // How drive entries, track lengths and the total size are written: the program's text rules,
-    // handed over by the main window (they live with the destination side, which also uses them).
-    struct TextRules {
-        QString (*driveLabel)(QChar letter) = nullptr;    // "<label> (X:)"
-        QString (*trackTime)(uint32_t seconds) = nullptr; // "MM:SS"
-        QString (*megabytes)(double megabytes) = nullptr; // "約 NN MB"
-    };
-
     // A disc has at most 99 tracks; the sizes and the track list's chosen tracks hold as many.
     static constexpr int kMaxTracks = 99;
     // After the player reports a changed disc, the drive gets this long to settle.
@@ -42,7 +34,7 @@ public:
     static const QString kNoDiscName;
     static const QString kNoAlbumName;
 
-    explicit CCDROMAcc(const TextRules& rules);
+    CCDROMAcc();
     ~CCDROMAcc() override;
 
     // --- drives ----------------------------------------------------------------------------
@@ -183,7 +175,6 @@ private:
     ComPtr<IWMPMedia> AlbumItemOfTrack(IWMPPlaylist* album, int trackNumber) const;
     int CheckRippedSizes(IWMPPlaylist* album);
 
-    TextRules m_rules;
     QString m_documentsFolder; // the user's documents, parent of the work folder for earlier rips
     QPointer<CReportCtrl> m_trackList;
     QPointer<CStaticEx> m_totalSizeText;

@@ -2,6 +2,7 @@
 // it; the library entries whose file is gone.
 
 #include "source/CDROMAcc.h"
+#include "ui/text/TextRules.h"
 
 #include "platform/files/FileOps.h"
 #include "platform/files/FileSearch.h"
@@ -132,7 +133,7 @@ bool CCDROMAcc::SetAsideEarlierRips(const QString& ripFolder) {
         }
         Planned planned{item, {path, QString()}};
         if (tree.Holds(path)) {
-            planned.entry.workName = m_setAside.UniqueWorkName(CRipFolderTree::FileNameOf(path));
+            planned.entry.workName = m_setAside.UniqueWorkName(FileNameOf(path));
             if (planned.entry.workName.isEmpty()) {
                 m_setAside.SetEntries(before);
                 return false;
@@ -236,7 +237,7 @@ bool CCDROMAcc::FolderHasOtherContent(const QString& folder) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             other = true;
         } else {
-            const QString extension = CRipFolderTree::ExtensionOf(name).toLower();
+            const QString extension = ExtensionOf(name).toLower();
             other = extension != QLatin1String("jpg") && extension != QLatin1String("jpeg") &&
                     name != QLatin1String("Thumbs.db") && name != QLatin1String("desktop.ini");
         }

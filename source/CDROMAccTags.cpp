@@ -67,7 +67,8 @@ ComPtr<IWMPPlaylist> CCDROMAcc::FindAlbumInLibrary(bool checkedOnly) {
         QString name;
         media_info::Read(m_cdPlaylist.Get(), QStringLiteral("name"), &name);
         // An empty drive has no album, whatever the library holds under the player's name for it.
-        if (name.isEmpty() || name == kNoDiscName || !library || FAILED(library->getByAlbum(CComBSTR(name), &album)) || !album) {
+        if (name.isEmpty() || name == kNoDiscName || !library ||
+            FAILED(library->getByAlbum(CComBSTR(name), &album)) || !album) {
             return nullptr;
         }
     }

@@ -9,6 +9,7 @@
 #include "source/PlayerContext.h"
 #include "ui/ReportCtrl.h"
 #include "ui/StaticEx.h"
+#include "ui/text/TextRules.h"
 
 #include <cmath>
 
@@ -86,8 +87,7 @@ void CCDROMAcc::FillRows(DWORD bitRate, bool checkAll) {
         QString length;
         if (major < 11) {
             const double whole = std::min(std::trunc(seconds), double(UINT32_MAX));
-            length =
-                m_rules.trackTime ? m_rules.trackTime(uint32_t(whole)) : QString::number(uint32_t(whole));
+            length = FormatTrackTime(uint32_t(whole));
         } else {
             CComBSTR text;
             if (SUCCEEDED(item->get_durationString(&text))) {
@@ -106,7 +106,7 @@ void CCDROMAcc::FillRows(DWORD bitRate, bool checkAll) {
     list->SetCellBackColor(-1, -1, kTrackBackColor, false);
     list->SetCellTextColor(-1, -1, kTrackTextColor, false);
     m_totalSize = total;
-    ShowText(m_totalSizeText, m_rules.megabytes ? m_rules.megabytes(total) : QString::number(total));
+    ShowText(m_totalSizeText, FormatMegabytes(total));
     if (total != 0) {
         list->SelectItem(0);
     }

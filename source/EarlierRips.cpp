@@ -1,4 +1,5 @@
 #include "source/EarlierRips.h"
+#include "ui/text/TextRules.h"
 
 #include "platform/com/ComBSTR.h"
 #include "platform/files/FileOps.h"
@@ -121,7 +122,7 @@ bool CEarlierRips::IsJobRip(const QString& path) const {
 
 void CEarlierRips::DeleteJobRip(const QString& path, QStringList* folders) const {
     DeleteFile(path);
-    const QString folder = CRipFolderTree::FolderOf(path);
+    const QString folder = FolderOf(path, true);
     if (m_journal.Job() && CRipFolderTree(m_journal.Job()->ripFolder).HoldsFolder(folder))
         RemoveDirectory(folder);
     AppendOnce(folders, folder);
@@ -275,7 +276,7 @@ void CEarlierRips::CleanUpFolders(const QString& ripFolder, const QStringList& f
                 break;
             CCDROMAcc::DeleteFilesIn(folder);
             RemoveDirectory(folder);
-            folder = CRipFolderTree::FolderOf(folder);
+            folder = FolderOf(folder, true);
         }
     }
 }

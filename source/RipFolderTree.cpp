@@ -1,5 +1,7 @@
 #include "source/RipFolderTree.h"
 
+#include "ui/text/TextRules.h"
+
 #include <QStringList>
 
 namespace {
@@ -14,7 +16,7 @@ CRipFolderTree::CRipFolderTree(const QString& ripFolder) : m_folder(ripFolder) {
 }
 
 bool CRipFolderTree::Holds(const QString& path) const {
-    const QString folder = FolderOf(path);
+    const QString folder = FolderOf(path, true);
     if (m_folder.isEmpty() || !folder.startsWith(m_folder))
         return false;
     const qsizetype first = folder.indexOf(kSeparator, m_folder.size());
@@ -35,26 +37,5 @@ bool CRipFolderTree::HoldsFolder(const QString& folder) const {
 }
 
 bool CRipFolderTree::HoldsFile(const QString& path) const {
-    return Holds(path) && HoldsFolder(FolderOf(path));
-}
-
-QString CRipFolderTree::FolderOf(const QString& path) {
-    const qsizetype last = path.lastIndexOf(kSeparator);
-    if (last <= 0)
-        return path;
-    if (last == path.size() - 1)
-        return QString();
-    return path.left(last);
-}
-
-QString CRipFolderTree::FileNameOf(const QString& path) {
-    const qsizetype last = path.lastIndexOf(kSeparator);
-    return last >= 1 ? path.mid(last + 1) : path;
-}
-
-QString CRipFolderTree::ExtensionOf(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 1 || dot == name.size() - 1)
-        return QString();
-    return name.mid(dot + 1);
+    return Holds(path) && HoldsFolder(FolderOf(path, true));
 }

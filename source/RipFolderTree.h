@@ -22,14 +22,6 @@ public:
     // A file of the two-level tree whose folder is held as above: what clean-up may delete.
     bool HoldsFile(const QString& path) const;
 
-    // The folder a path lies in: "C:\a\b" for "C:\a\b\c.mp3"; the path itself when it has no "\"
-    // after position 0; empty when it ends in "\".
-    static QString FolderOf(const QString& path);
-    // The text after the last "\" (at position 1 or later); the whole path otherwise.
-    static QString FileNameOf(const QString& path);
-    // The text after the last "." (at position 1 or later, not last); empty otherwise.
-    static QString ExtensionOf(const QString& name);
-
 private:
     QString m_folder;
 };

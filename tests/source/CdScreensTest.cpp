@@ -7,6 +7,7 @@
 #include "resources/StringTable.h"
 #include "source/AlbumDlg.h"
 #include "tests/source/CdSourceFixture.h"
+#include "tests/support/Screenshot.h"
 #include "ui/StatusDlg.h"
 #include "ui/window/Fonts.h"
 
@@ -24,66 +25,11 @@
 
 namespace {
 
-const QStringList kDemoTitles{QStringLiteral("春の風"),       QStringLiteral("夜明けのうた"),
-                              QStringLiteral("雨上がりの街"), QStringLiteral("遠い約束"),
-                              QStringLiteral("海辺の午後"),   QStringLiteral("星降る丘"),
-                              QStringLiteral("帰り道"),       QStringLiteral("さくら通り"),
-                              QStringLiteral("冬のひだまり"), QStringLiteral("またあした")};
-const QString kDemoAlbum = QStringLiteral("ひだまりの記憶");
-
 class CdScreens : public CCdSourceTest {
 protected:
     void SetUp() override {
         CCdSourceTest::SetUp();
         InstallFontSubstitutes();
-    }
-
-    // The demo disc in D:: the real one when the script names it, else a short one like it.
-    void InsertDemoDisc() {
-        const QString cue = qEnvironmentVariable("OLLIVANE_DEMO_DISC");
-        if (!cue.isEmpty()) {
-            const QFileInfo info(cue);
-            const QString discs = QDir(m_dir).filePath(QStringLiteral("discs"));
-            QDir().mkpath(discs);
-            ASSERT_TRUE(QFile::link(info.absoluteFilePath(), discs + QStringLiteral("/demo.cue")));
-            ASSERT_TRUE(QFile::link(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-                                        QStringLiteral(".bin"),
-                                    discs + QStringLiteral("/demo.bin")));
-            Insert(QLatin1Char('D'), QStringLiteral("discs/demo.cue"));
-            return;
-        }
-        TestDisc disc;
-        disc.album = kDemoAlbum;
-        disc.artist = QStringLiteral("青空楽団");
-        for (const QString& title : kDemoTitles) {
-            disc.tracks.append({.seconds = 2, .title = title});
-        }
-        Insert(QLatin1Char('D'), MakeDisc(disc, QStringLiteral("demo")));
-    }
-
-    static QString ShotsDir() {
-        const QString dir = qEnvironmentVariable("OLLIVANE_SCREENSHOT_DIR");
-        return dir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots") : dir;
-    }
-
-    // Written through a temporary file, so a parallel run never leaves half a picture behind.
-    static void Save(const QImage& image, const QString& name) {
-        QDir().mkpath(ShotsDir());
-        QSaveFile file(ShotsDir() + QLatin1Char('/') + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(image.save(&file, "PNG"));
-        ASSERT_TRUE(file.commit());
-    }
-
-    // Something was drawn: more than a handful of colours (text is anti-aliased).
-    static int Colours(const QImage& image) {
-        QSet<QRgb> seen;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                seen.insert(image.pixel(x, y));
-            }
-        }
-        return int(seen.size());
     }
 
     // A one-line text fits its control's width.
@@ -134,9 +80,9 @@ TEST_F(CdScreens, TrackListOfTheDemoDisc) {
     m_total->SetTextColor(0xFFFFFF);
 
     ASSERT_EQ(m_list->GetItemCount(), 10);
-    EXPECT_EQ(m_album->text(), kDemoAlbum);
+    EXPECT_EQ(m_album->text(), CEngineFixture::kDemoAlbum);
     for (int row = 0; row < 10; ++row) {
-        EXPECT_EQ(m_list->GetItemText(row, 0), kDemoTitles.at(row));
+        EXPECT_EQ(m_list->GetItemText(row, 0), CEngineFixture::kDemoTitles.at(row));
         // The check box, the title and the cell's margins fit the title column.
         const int needed = CReportCtrl::kStateImageWidth + 8 +
                            QFontMetrics(m_list->font()).horizontalAdvance(m_list->GetItemText(row, 0));
@@ -148,8 +94,8 @@ TEST_F(CdScreens, TrackListOfTheDemoDisc) {
     ExpectFits(m_total.get(), m_total->text());
     ExpectFits(m_combo.get(), m_combo->currentText(), 24);
     const QImage image = panel.grab().toImage();
-    EXPECT_GT(Colours(image), 20);
-    Save(image, QStringLiteral("cd-tracklist.png"));
+    EXPECT_GT(ColourCount(image), 20);
+    SaveScreenshot(image, QStringLiteral("cd-tracklist.png"));
 }
 
 TEST_F(CdScreens, RipProgressPartWay) {
@@ -169,8 +115,8 @@ TEST_F(CdScreens, RipProgressPartWay) {
     EXPECT_LE(needed.height(), label->height());
     EXPECT_LE(needed.width(), label->width());
     const QImage image = progress->Window()->grab().toImage();
-    EXPECT_GT(Colours(image), 20);
-    Save(image, QStringLiteral("cd-rip-progress.png"));
+    EXPECT_GT(ColourCount(image), 20);
+    SaveScreenshot(image, QStringLiteral("cd-rip-progress.png"));
     m_cd->StopOrEject(false);
     EXPECT_TRUE(WaitForRipEnd());
     m_cd->CloseProgress();
@@ -182,16 +128,16 @@ TEST_F(CdScreens, AlbumNameDialog) {
     ASSERT_TRUE(OpenLikeTheWindow());
     CAlbumDlg dialog(m_cd.get());
     ASSERT_TRUE(dialog.Create(m_main));
-    EXPECT_EQ(dialog.NameField()->text(), kDemoAlbum);
+    EXPECT_EQ(dialog.NameField()->text(), CEngineFixture::kDemoAlbum);
     const auto* label = dialog.GetDlgItem(CAlbumDlg::IDC_LABEL);
     ExpectFits(label, LoadString(1202));
-    ExpectFits(dialog.NameField(), kDemoAlbum, 8);
+    ExpectFits(dialog.NameField(), CEngineFixture::kDemoAlbum, 8);
     ExpectFits(dialog.OkButton(), dialog.OkButton()->text(), 8);
     ExpectFits(dialog.CancelButton(), dialog.CancelButton()->text(), 8);
     dialog.NameField()->deselect();
     const QImage image = dialog.Window()->grab().toImage();
-    EXPECT_GT(Colours(image), 20);
-    Save(image, QStringLiteral("album-dialog.png"));
+    EXPECT_GT(ColourCount(image), 20);
+    SaveScreenshot(image, QStringLiteral("album-dialog.png"));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "tests/source/CdSourceFixture.h"
 
-#include "destination/TextRules.h"
 #include "platform/container/ControlFactoryRegistration.h"
 #include "platform/files/Volumes.h"
 #include "source/PlayerContext.h"
+#include "ui/text/TextRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,14 +31,10 @@ void CCdSourceTest::TearDown() {
     CEngineFixture::TearDown();
 }
 
-CCDROMAcc::TextRules CCdSourceTest::Rules() {
-    return {.driveLabel = &DriveLabel, .trackTime = &FormatTrackTime, .megabytes = &FormatMegabytes};
-}
-
 void CCdSourceTest::StartPlayer(const QString& version) {
     CreatePlayer(version);
     ASSERT_TRUE(PlayerContext().AttachPlayer(m_host->m_hWnd));
-    m_cd = std::make_unique<CCDROMAcc>(Rules());
+    m_cd = std::make_unique<CCDROMAcc>();
     ASSERT_TRUE(m_cd->Attach(m_combo.get()));
     ASSERT_TRUE(m_cd->SetDisplayControls(m_list.get(), m_total.get(), m_album.get()));
 }
@@ -59,7 +55,7 @@ void CCdSourceTest::StartFakePlayer(const FakeDisc& disc) {
     ASSERT_TRUE(m_host->Create(m_main, RECT{0, 0, 640, 480}));
     ASSERT_EQ(m_host->CreateControl(reinterpret_cast<LPCOLESTR>(kWmpPlayerClsidText)), S_OK);
     ASSERT_TRUE(PlayerContext().AttachPlayer(m_host->m_hWnd));
-    m_cd = std::make_unique<CCDROMAcc>(Rules());
+    m_cd = std::make_unique<CCDROMAcc>();
     ASSERT_TRUE(m_cd->Attach(m_combo.get()));
     ASSERT_TRUE(m_cd->SetDisplayControls(m_list.get(), m_total.get(), m_album.get()));
 }

@@ -37,8 +37,6 @@ protected:
     QStringList ComboItems() const;
     QStringList Titles() const;
 
-    static CCDROMAcc::TextRules Rules();
-
     std::unique_ptr<CMyComboBox> m_combo;
     std::unique_ptr<CReportCtrl> m_list;
     std::unique_ptr<CStaticEx> m_total;

@@ -5,6 +5,7 @@
 #include "source/CDROMAcc.h"
 #include "source/RipFolderTree.h"
 #include "tests/source/EarlierRipsFixture.h"
+#include "ui/text/TextRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -132,9 +133,9 @@ TEST_P(JobFolders, EmptiedFoldersGoAndOtherContentStays) {
     ASSERT_TRUE(WaitForRipEnd());
     const QStringList rips = LibraryPaths();
     ASSERT_EQ(rips.size(), 3);
-    const QString albumFolder = CRipFolderTree::FolderOf(rips.first());
-    const QString artistFolder = CRipFolderTree::FolderOf(albumFolder);
-    ASSERT_EQ(CRipFolderTree::FolderOf(artistFolder), kMusic);
+    const QString albumFolder = FolderOf(rips.first(), true);
+    const QString artistFolder = FolderOf(albumFolder, true);
+    ASSERT_EQ(FolderOf(artistFolder, true), kMusic);
     auto make = [this](const QString& folder, const QStringList& names) {
         for (const QString& name : names) {
             QFile file(Host(folder + QLatin1Char('\\') + name));

@@ -181,7 +181,7 @@ TEST_F(Recovery, ACorruptJournalIsKeptAsideAndNothingIsTouched) {
     EXPECT_TRUE(LibraryPaths().isEmpty());
 
     // A later job works beside what was kept aside and never writes over it.
-    m_cd = std::make_unique<CCDROMAcc>(Rules());
+    m_cd = std::make_unique<CCDROMAcc>();
     ASSERT_TRUE(m_cd->Attach(m_combo.get()));
     ASSERT_TRUE(m_cd->SetDisplayControls(m_list.get(), m_total.get(), m_album.get()));
     ASSERT_TRUE(OpenLikeTheWindow());

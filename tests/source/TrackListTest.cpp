@@ -1,11 +1,11 @@
 // The disc's tracks in the track list: titles, lengths, size estimates, check marks, the album
 // title, and renaming a track from the list while the player reports the change at once.
 
-#include "destination/TextRules.h"
 #include "platform/files/Volumes.h"
 #include "resources/StringTable.h"
 #include "source/PlayerContext.h"
 #include "tests/source/CdSourceFixture.h"
+#include "ui/text/TextRules.h"
 
 #include <QLineEdit>
 

@@ -1,8 +1,8 @@
-#include "destination/TextRules.h"
+#include "ui/text/TextRules.h"
 
-#include "destination/text/NameCharTables.h"
 #include "platform/files/Volumes.h"
 #include "platform/win/WinTypes.h"
+#include "ui/text/NameCharTables.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,8 +2,8 @@
 // directly on glibc's JIS encoders (no table, no index), and the generator reproducing the
 // committed table.
 
-#include "destination/TextRules.h"
-#include "destination/text/NameCharTables.h"
+#include "ui/text/NameCharTables.h"
+#include "ui/text/TextRules.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -245,7 +245,7 @@ TEST(NameChars, GeneratorReproducesTheCommittedTable) {
     output.seek(0);
     const QByteArray generated = output.readAll();
 
-    QFile committed(source + QStringLiteral("/destination/text/NameCharTables.cpp"));
+    QFile committed(source + QStringLiteral("/ui/text/NameCharTables.cpp"));
     ASSERT_TRUE(committed.open(QIODevice::ReadOnly));
     const QByteArray text = committed.readAll();
     EXPECT_EQ(generated.size(), text.size());

@@ -1,6 +1,6 @@
 // Names on the card, path splitting, drive labels and the time and size read-outs.
 
-#include "destination/TextRules.h"
+#include "ui/text/TextRules.h"
 
 #include "platform/Platform.h"
 #include "platform/files/Volumes.h"
