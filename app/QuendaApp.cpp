@@ -1,4 +1,5 @@
 #include "app/QuendaApp.h"
+#include "platform/system/WaitCursor.h"
 
 #include "app/ShutdownSignals.h"
 #include "controller/QuendaDlg.h"
@@ -18,26 +19,6 @@
 namespace {
 
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
-
-// The wait cursor for as long as the start-up checks run.
-class CWaitCursorScope {
-public:
-    CWaitCursorScope() : m_system(CPlatform::Current().system) {
-        if (m_system) {
-            m_system->SetWaitCursor(true);
-        }
-    }
-    ~CWaitCursorScope() { End(); }
-    void End() {
-        if (m_system) {
-            m_system->SetWaitCursor(false);
-            m_system = nullptr;
-        }
-    }
-
-private:
-    ISystemServices* m_system;
-};
 
 } // namespace
 
@@ -134,7 +115,8 @@ bool CQuendaApp::InitInstance() {
     });
 
     // 1. The control container; the wait cursor while the checks run.
-    CWaitCursorScope waitCursor;
+    // The wait cursor for as long as the start-up checks run.
+    CWaitCursor waitCursor;
     AtlAxWinInit();
 
     // 2. One instance per machine.

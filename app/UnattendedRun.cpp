@@ -1,11 +1,11 @@
 #include "app/UnattendedRun.h"
 
 #include "controller/QuendaDlg.h"
-#include "destination/TextRules.h"
 #include "platform/files/FileSearch.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/ReportCtrl.h"
+#include "ui/text/TextRules.h"
 
 #include <QDateTime>
 #include <QTimer>

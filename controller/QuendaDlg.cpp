@@ -1,12 +1,12 @@
 #include "controller/QuendaDlg.h"
 
 #include "controller/WaitDlg.h"
-#include "destination/TextRules.h"
 #include "platform/messages/MessageLoop.h"
 #include "player/PlayerMessages.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/ReportCtrl.h"
+#include "ui/text/TextRules.h"
 
 #include <QCloseEvent>
 
@@ -44,17 +44,7 @@ const MessageMapEntry<CQuendaDlg> CQuendaDlg::kMessageMap[] = {
     {WM_APP_END_REQUEST, 0, &CQuendaDlg::OnEndRequest},
 };
 
-namespace {
-CCDROMAcc::TextRules SourceTextRules() {
-    CCDROMAcc::TextRules rules;
-    rules.driveLabel = &DriveLabel;
-    rules.trackTime = &FormatTrackTime;
-    rules.megabytes = &FormatMegabytes;
-    return rules;
-}
-} // namespace
-
-CQuendaDlg::CQuendaDlg(QWidget* parent) : QDialog(parent), m_cdrom(SourceTextRules()) {
+CQuendaDlg::CQuendaDlg(QWidget* parent) : QDialog(parent) {
     CreateControls();
     m_window.Bind(this, this);
     m_queryCancelAutoPlay = RegisterWindowMessage(QStringLiteral("QueryCancelAutoPlay"));

@@ -5,21 +5,12 @@
 #include "platform/messages/MessageLoop.h"
 #include "platform/messages/ModalService.h"
 #include "platform/system/SystemServices.h"
+#include "platform/system/WaitCursor.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/ColorButton.h"
 #include "ui/MyComboBox.h"
 #include "ui/ReportCtrl.h"
-
-namespace {
-class CWaitCursor {
-public:
-    CWaitCursor() { BeginWaitCursor(); }
-    ~CWaitCursor() { EndWaitCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
-} // namespace
 
 void CQuendaDlg::RefreshDestination() {
     m_dap.Prepare();

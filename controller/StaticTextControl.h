@@ -2,8 +2,8 @@
 // A static read-out of the main window seen as a text control, for the destination's capacity
 // figures; the text is set the way the static sets it (repainting what lies under it).
 
-#include "destination/TextRules.h"
 #include "ui/StaticEx.h"
+#include "ui/text/TextRules.h"
 
 #include <QPointer>
 
