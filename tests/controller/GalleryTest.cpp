@@ -11,6 +11,7 @@
 #include "platform/messages/VirtualMessageLoop.h"
 #include "platform/windows/WindowTable.h"
 #include "resources/StringTable.h"
+#include "tests/support/Screenshot.h"
 #include "ui/Bitmaps.h"
 #include "ui/ColorButton.h"
 #include "ui/ColorRef.h"
@@ -35,32 +36,6 @@
 
 namespace {
 
-QString ShotsDir() {
-    const QString dir = qEnvironmentVariable("OLLIVANE_SCREENSHOT_DIR");
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots") : dir;
-}
-
-// Written through a temporary file, so a parallel run never leaves half a picture behind.
-bool Save(const QImage& image, const QString& name) {
-    QDir().mkpath(ShotsDir());
-    QSaveFile file(ShotsDir() + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG")) {
-        return false;
-    }
-    return file.commit();
-}
-
-// More than a couple of colours: something was drawn, not an empty window.
-int Colours(const QImage& image) {
-    QSet<QRgb> seen;
-    for (int y = 0; y < image.height(); y += 1) {
-        for (int x = 0; x < image.width(); x += 1) {
-            seen.insert(image.pixel(x, y));
-        }
-    }
-    return static_cast<int>(seen.size());
-}
-
 const char* const kTitles[] = {
     "さくら（独唱）", "夜明けのうた",           "Blue Moon",        "川の流れのように",
     "ふるさと",       "見上げてごらん夜の星を", "上を向いて歩こう", "とても長いタイトルが入った曲の名前です"};
@@ -78,8 +53,8 @@ protected:
 
     void Shot(const QImage& image, const QString& name) {
         ASSERT_FALSE(image.isNull()) << name.toStdString();
-        EXPECT_GT(Colours(image), 4) << name.toStdString();
-        EXPECT_TRUE(Save(image, name)) << name.toStdString();
+        EXPECT_GT(ColourCount(image), 4) << name.toStdString();
+        SaveScreenshot(image, name);
     }
 
     static void SetUpList(CReportCtrl& list, HWND parent) {

@@ -149,6 +149,25 @@ TEST_F(Failure, TheDestinationsDeviceGoneDuringTheCopySays1708) {
     EXPECT_EQ(CardFiles().size(), 2) << "the file being copied is finished, no other is begun";
 }
 
+TEST_F(Failure, ADeviceThatStopsSynchronisingDoesNotEndACopyThatStillRuns) {
+    AddCardDevice();
+    Ready();
+    CCopyFaults faults;
+    HoldSecondCopy(faults);
+    ComPtr<IMediaEngineTest> test = Test();
+    ASSERT_EQ(test->SetDeviceSyncState(kDeviceId, wmpssSynchronizing), S_OK);
+    m_loop.Pump();
+    ASSERT_EQ(test->SetDeviceSyncState(kDeviceId, wmpssStopped), S_OK);
+    m_loop.Pump();
+    // The copy is half way: it goes on, and its outcome is read once its worker has ended.
+    EXPECT_EQ(m_dlg->GetSyncState(), SYNC_SYNCING);
+    EXPECT_TRUE(m_dlg->IsTimerArmed(kCopyPollTimer));
+    faults.Release();
+    ASSERT_TRUE(RunUntil([&] { return !m_dlg->IsJobRunning(); }));
+    EXPECT_EQ(Notices(), std::vector<std::string>{"1720/1102"});
+    EXPECT_EQ(CardFiles().size(), 3);
+}
+
 TEST_F(Failure, ADiscChangedDuringTheCopyStopsItAndSays1708) {
     Ready();
     CCopyFaults faults;

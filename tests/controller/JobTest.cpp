@@ -78,6 +78,18 @@ INSTANTIATE_TEST_SUITE_P(PlayerVersions, WholeJob, ::testing::Values(kV10, kV11)
 
 using Job = CMainWindowFixture;
 
+// Runs a check at the moment a message box is shown.
+class CToldModal : public CScriptedModalService {
+public:
+    std::function<void()> onBox;
+    int MessageBox(HWND owner, const QString& text, const QString& caption, UINT type) override {
+        if (onBox) {
+            onBox();
+        }
+        return CScriptedModalService::MessageBox(owner, text, caption, type);
+    }
+};
+
 TEST_F(Job, EarlierRipsOfTheDiscAreBackAfterTheJob) {
     InsertDisc(3);
     const QStringList earlier = RipEarlierRips();
@@ -115,16 +127,23 @@ TEST_F(Job, AFailedPreparationPutsTheEarlierRipsBackBeforeItSaysSo) {
     MediaEngineFaults faults;
     faults.failingCalls = {QStringLiteral("cdItem.getItemInfo")};
     SetEngineFaults(faults);
+    // What is on the disk and in the library at the moment the user is told.
     QStringList musicWhenTold;
     long libraryWhenTold = -1;
-    m_modal.defaultAnswer = IDOK;
-    Command(IDC_TRANSFER);
+    CToldModal told;
+    told.onBox = [&] {
+        musicWhenTold = MusicFiles();
+        libraryWhenTold = LibraryCount(QStringLiteral("TOC"), toc);
+    };
+    CPlatform services = CPlatform::Current();
+    services.modal = &told;
+    {
+        CPlatformScope scope(services);
+        Command(IDC_TRANSFER);
+    }
     SetEngineFaults({});
-    // What the user sees and what is on the disk at that point.
-    musicWhenTold = MusicFiles();
-    libraryWhenTold = LibraryCount(QStringLiteral("TOC"), toc);
-
-    EXPECT_EQ(Notices(), std::vector<std::string>{"1707/501"});
+    ASSERT_EQ(told.History().size(), 1u);
+    EXPECT_EQ(told.History()[0].text, LoadString(IDS_RIP_FAILED));
     EXPECT_EQ(m_dlg->GetSyncState(), SYNC_WAIT);
     EXPECT_FALSE(m_dlg->IsJobRunning());
     EXPECT_EQ(musicWhenTold, earlier);

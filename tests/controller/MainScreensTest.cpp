@@ -11,6 +11,7 @@
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "tests/controller/MainWindowFixture.h"
+#include "tests/support/Screenshot.h"
 #include "ui/ColorButton.h"
 #include "ui/MyComboBox.h"
 #include "ui/ReportCtrl.h"
@@ -29,17 +30,6 @@
 #include <QTimer>
 
 namespace {
-
-const QStringList kDemoTitles{QStringLiteral("春の風"),       QStringLiteral("夜明けのうた"),
-                              QStringLiteral("雨上がりの街"), QStringLiteral("遠い約束"),
-                              QStringLiteral("海辺の午後"),   QStringLiteral("星降る丘"),
-                              QStringLiteral("帰り道"),       QStringLiteral("さくら通り"),
-                              QStringLiteral("冬のひだまり"), QStringLiteral("またあした")};
-
-QString ShotsDir() {
-    const QString dir = qEnvironmentVariable("OLLIVANE_SCREENSHOT_DIR");
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots") : dir;
-}
 
 // A window as a window manager would frame it: a title bar with its title, a thin edge.
 QImage Framed(QWidget* window) {
@@ -66,29 +56,6 @@ protected:
         InstallFontSubstitutes();
     }
 
-    // The demo disc in D:: the real one when the script names it, else a short one like it.
-    void InsertDemoDisc() {
-        const QString cue = qEnvironmentVariable("OLLIVANE_DEMO_DISC");
-        if (!cue.isEmpty()) {
-            const QFileInfo info(cue);
-            const QString discs = QDir(m_dir).filePath(QStringLiteral("discs"));
-            QDir().mkpath(discs);
-            ASSERT_TRUE(QFile::link(info.absoluteFilePath(), discs + QStringLiteral("/demo.cue")));
-            ASSERT_TRUE(QFile::link(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-                                        QStringLiteral(".bin"),
-                                    discs + QStringLiteral("/demo.bin")));
-            Insert(QLatin1Char('D'), QStringLiteral("discs/demo.cue"));
-            return;
-        }
-        TestDisc disc;
-        disc.album = QStringLiteral("ひだまりの記憶");
-        disc.artist = QStringLiteral("青空楽団");
-        for (const QString& title : kDemoTitles) {
-            disc.tracks.append({.seconds = 2, .title = title});
-        }
-        Insert(QLatin1Char('D'), MakeDisc(disc, QStringLiteral("demo")));
-    }
-
     // The window as it stands, with the windows it opened drawn over it.
     QImage Picture(const std::vector<QWidget*>& over = {}) {
         QApplication::processEvents();
@@ -103,18 +70,8 @@ protected:
     }
 
     void Save(const QImage& image, const QString& name) {
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); y += 2) {
-            for (int x = 0; x < image.width(); x += 2) {
-                colours.insert(image.pixel(x, y));
-            }
-        }
-        EXPECT_GT(colours.size(), 50) << name.toStdString();
-        QDir().mkpath(ShotsDir());
-        QSaveFile file(ShotsDir() + QLatin1Char('/') + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(image.save(&file, "PNG"));
-        ASSERT_TRUE(file.commit());
+        EXPECT_GT(ColourCount(image), 50) << name.toStdString();
+        SaveScreenshot(image, name);
     }
 
     // Every text of the window fits its control whole.

@@ -340,6 +340,16 @@ TEST_F(MainWindow, TheAlbumButtonRenamesTheDiscWhileTheWindowWaits) {
     EXPECT_TRUE(m_dlg->Control(IDC_TRANSFER)->isEnabled());
 }
 
+TEST_F(MainWindow, AStandAlonePlayerOpenedMeanwhileIsClosedWithNotice705) {
+    InsertDisc(1);
+    ASSERT_TRUE(Start());
+    const HWND player = m_windows.Create({.title = QStringLiteral("Windows Media Player"), .visible = true});
+    Run(3000);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"705/500"});
+    EXPECT_GE(m_windows.Get(player).closeRequests, 1);
+    EXPECT_TRUE(m_dlg->IsTimerArmed(kPlayerWatchTimer)) << "the watch goes on";
+}
+
 // The shell that cannot open anything.
 class CNoShell : public CSimSystemServices {
 public:

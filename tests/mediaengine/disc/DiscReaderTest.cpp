@@ -1,8 +1,8 @@
 // Opening CUE/BIN images through libcdio: table of contents, titles, audio, and what bad images do.
 #include "mediaengine/disc/DiscReader.h"
 #include "mediaengine/disc/CdioDiscReader.h"
-#include "tests/support/engine/TestDiscImage.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/TestDiscImage.h"
 
 #include <QFile>
 #include <QList>

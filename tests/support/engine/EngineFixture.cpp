@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 
 void CEngineFixture::SetUp() {
     m_dir = m_tmp.File(QStringLiteral("box"));
@@ -38,6 +40,35 @@ QString CEngineFixture::MakeDisc(const TestDisc& disc, const QString& name) {
         CTestDiscImage::Make(QDir(m_dir).filePath(QStringLiteral("discs")), disc, &error, name);
     EXPECT_FALSE(cue.isEmpty()) << error.toStdString();
     return QStringLiteral("discs/") + name + QStringLiteral(".cue");
+}
+
+const QStringList CEngineFixture::kDemoTitles{QStringLiteral("春の風"),       QStringLiteral("夜明けのうた"),
+                                              QStringLiteral("雨上がりの街"), QStringLiteral("遠い約束"),
+                                              QStringLiteral("海辺の午後"),   QStringLiteral("星降る丘"),
+                                              QStringLiteral("帰り道"),       QStringLiteral("さくら通り"),
+                                              QStringLiteral("冬のひだまり"), QStringLiteral("またあした")};
+const QString CEngineFixture::kDemoAlbum = QStringLiteral("ひだまりの記憶");
+
+void CEngineFixture::InsertDemoDisc() {
+    const QString cue = qEnvironmentVariable("OLLIVANE_DEMO_DISC");
+    if (!cue.isEmpty()) {
+        const QFileInfo info(cue);
+        const QString discs = QDir(m_dir).filePath(QStringLiteral("discs"));
+        QDir().mkpath(discs);
+        ASSERT_TRUE(QFile::link(info.absoluteFilePath(), discs + QStringLiteral("/demo.cue")));
+        ASSERT_TRUE(QFile::link(info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
+                                    QStringLiteral(".bin"),
+                                discs + QStringLiteral("/demo.bin")));
+        Insert(QLatin1Char('D'), QStringLiteral("discs/demo.cue"));
+        return;
+    }
+    TestDisc disc;
+    disc.album = kDemoAlbum;
+    disc.artist = QStringLiteral("青空楽団");
+    for (const QString& title : kDemoTitles) {
+        disc.tracks.append({.seconds = 2, .title = title});
+    }
+    Insert(QLatin1Char('D'), MakeDisc(disc, QStringLiteral("demo")));
 }
 
 QString CEngineFixture::MakeJapaneseDisc(const QString& name) {

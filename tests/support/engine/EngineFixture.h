@@ -19,6 +19,7 @@
 #include "tests/support/engine/TestDiscImage.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -34,6 +35,11 @@ protected:
     QString MakeDisc(const TestDisc& disc, const QString& name = QStringLiteral("disc"));
     // A short disc with Japanese titles: 3 tracks of 1.5 s.
     QString MakeJapaneseDisc(const QString& name = QStringLiteral("disc"));
+    // The demo disc in D:: the real one when OLLIVANE_DEMO_DISC names its CUE sheet (scripts/screenshots
+    // does), else a short one with the same titles.
+    void InsertDemoDisc();
+    static const QStringList kDemoTitles;
+    static const QString kDemoAlbum;
     void Insert(QChar letter, const QString& disc);
     void TakeOut(QChar letter);
     // The preferences the program sets before a rip.
