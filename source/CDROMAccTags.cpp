@@ -2,6 +2,7 @@
 
 #include "platform/com/ComBSTR.h"
 #include "source/CDROMAcc.h"
+#include "source/EarlierRips.h"
 #include "source/MediaInfo.h"
 #include "source/PlayerContext.h"
 #include "ui/ReportCtrl.h"
@@ -164,6 +165,10 @@ bool CCDROMAcc::CopyTagsToLibrary() {
     }
     const ComPtr<IWMPPlayer4> keepPlayer(player);
     const ComPtr<IWMPMediaCollection> keepLibrary(library);
+    // Only the job's own rips take the disc's tags: an entry the set-aside left in the library is
+    // the user's file, and its tags stay as they are.
+    const bool jobKnown = m_setAside.Job().has_value();
+    const CEarlierRips rips(m_setAside, player, library);
     for (const ComPtr<IWMPMedia>& ripped : ItemsOf(album.Get())) {
         const long track = media_info::TrackNumberOf(ripped.Get());
         if (track <= 0) {
@@ -173,7 +178,8 @@ bool CCDROMAcc::CopyTagsToLibrary() {
         ComPtr<IWMPMedia> file;
         ComPtr<IWMPMedia> cdItem;
         if (FAILED(ripped->get_sourceURL(&path)) || path.IsEmpty() || FAILED(player->newMedia(path, &file)) ||
-            !file || FAILED(GetCdItem(int(track) - 1, &cdItem))) {
+            !file || FAILED(GetCdItem(int(track) - 1, &cdItem)) ||
+            (jobKnown && !rips.IsJobRip(path.ToQString()))) {
             continue;
         }
         bool changed = false;
