@@ -5,12 +5,18 @@
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"
 
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -20,13 +26,15 @@ const QString kKeyLine = QStringLiteral("[HKEY_CURRENT_USER\\Software\\Microsoft
 // backup's code page cannot hold, so that such a value still comes back unchanged.
 const QString kHexStringType = QStringLiteral("hex(1)");
 
-// A REG_SZ is read into a zeroed buffer of this size, accepting at most one byte less.
+// A REG_SZ is first read into a buffer of this size, accepting at most one byte less.
 constexpr DWORD kStringBufferBytes = 1024;
+// A longer one is read whole up to this size; beyond it, it is no preference of the player's.
+constexpr DWORD kMaxStringBytes = 64 * 1024;
 // The version text is read into a buffer of this many bytes (15 characters and the NUL).
 constexpr DWORD kVersionBufferBytes = 32;
-// A backup line is short (the longest value is under 1024 bytes); a longer line is junk and only
-// its beginning is looked at.
-constexpr qint64 kMaxLineBytes = 64 * 1024;
+// A backup line holds one value (at most kMaxStringBytes, written as hexadecimal pairs); a longer
+// line is junk and only its beginning is looked at.
+constexpr qint64 kMaxLineBytes = 4 * kMaxStringBytes;
 
 // The files are in the system's ANSI code page of a Japanese Windows: code page 932.
 class CIconv {
@@ -174,8 +182,18 @@ QString DwordLine(const QString& name, int32_t value) {
         .arg(static_cast<DWORD>(value), 8, 16, QLatin1Char('0'));
 }
 
+// Code page 932 holds the text only when the system's converter gives it back unchanged: several
+// characters (〜 U+301C, − U+2212, — U+2014) come back as others, and a line break would end the line.
+bool FitsCodePage932Line(const QString& text) {
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        return false;
+    }
+    const auto bytes = ToCodePage932(text);
+    return bytes && FromCodePage932(*bytes) == text;
+}
+
 QString StringLine(const QString& name, const QString& text) {
-    if (ToCodePage932(text)) {
+    if (FitsCodePage932Line(text)) {
         return QStringLiteral("\"%1\"=\"%2\"").arg(name, text);
     }
     QStringList bytes;
@@ -313,15 +331,29 @@ bool CWmpRegAcc::ReadDword(const QString& name, int32_t* member) {
 
 bool CWmpRegAcc::ReadString(const QString& name, QString* member) {
     member->clear();
-    std::array<char16_t, kStringBufferBytes / 2> buffer{};
     DWORD type = REG_NONE;
+    QByteArray buffer(kStringBufferBytes, '\0');
     DWORD size = kStringBufferBytes - 1;
-    if (RegQueryValueEx(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
-        ERROR_SUCCESS) {
+    LONG rc = RegQueryValueEx(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (rc == ERROR_MORE_DATA && size <= kMaxStringBytes) {
+        // Longer than the usual buffer: still the user's value, which our override replaces and
+        // the backup must hold, so it is read whole.
+        buffer = QByteArray(static_cast<qsizetype>(size), '\0');
+        rc = RegQueryValueEx(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    }
+    if (rc == ERROR_MORE_DATA) {
+        return true; // exists, but too large to be a preference: read as absent
+    }
+    if (rc != ERROR_SUCCESS) {
         return false;
     }
     if (type == REG_SZ) {
-        *member = QString::fromUtf16(buffer.data());
+        // Exactly the bytes the registry gave: a value stored without its NUL ends where its data
+        // ends, and one with a NUL inside ends there.
+        const QString text(reinterpret_cast<const QChar*>(buffer.constData()),
+                           static_cast<qsizetype>(std::min<DWORD>(size, buffer.size()) / 2));
+        const qsizetype nul = text.indexOf(QChar(0));
+        *member = nul < 0 ? text : text.left(nul);
     }
     return true;
 }
@@ -491,14 +523,13 @@ void CWmpRegAcc::SetFileDetailType(int type) {
     m_fileDetail = FileDetailPattern(type);
 }
 
-void CWmpRegAcc::RestoreLine(const QString& line) {
+bool CWmpRegAcc::RestoreLine(const QString& line) {
     // A string line as the backup writes it, "name"="text": the text is everything between the
     // quotes, so a text holding a quote, "=" or ":" comes back whole.
     const qsizetype nameEnd = line.indexOf(QLatin1Char('"'), 1);
     if (line.startsWith(QLatin1Char('"')) && nameEnd > 1 && line.mid(nameEnd, 3) == QStringLiteral("\"=\"") &&
         line.size() >= nameEnd + 4 && line.endsWith(QLatin1Char('"'))) {
-        WriteString(line.mid(1, nameEnd - 1), line.mid(nameEnd + 3, line.size() - nameEnd - 4));
-        return;
+        return WriteString(line.mid(1, nameEnd - 1), line.mid(nameEnd + 3, line.size() - nameEnd - 4));
     }
 
     // Otherwise: tokens separated by runs of double quotes, "=" and ":".
@@ -518,38 +549,35 @@ void CWmpRegAcc::RestoreLine(const QString& line) {
         tokens << token;
     }
     if (tokens.size() < 2) {
-        return; // a blank line, or a name without a type
+        return true; // a blank line, or a name without a type: refused
     }
     if (tokens[1] == QStringLiteral("dword")) {
         const auto value = tokens.size() >= 3 ? ParseHexDword(tokens[2]) : std::nullopt;
-        if (value) {
-            WriteDword(tokens[0], static_cast<int32_t>(*value));
-        }
-        return;
+        return !value || WriteDword(tokens[0], static_cast<int32_t>(*value));
     }
     if (tokens[1] == kHexStringType && tokens.size() >= 3) {
-        if (const auto text = ParseHexString(tokens[2])) {
-            WriteString(tokens[0], *text);
-        }
-        return;
+        const auto text = ParseHexString(tokens[2]);
+        return !text || WriteString(tokens[0], *text);
     }
-    WriteString(tokens[0], tokens[1]);
+    return WriteString(tokens[0], tokens[1]);
 }
 
-void CWmpRegAcc::RestoreLines(const QStringList& lines) {
+bool CWmpRegAcc::RestoreLines(const QStringList& lines) {
     bool headerAccepted = false;
+    bool allWritten = true;
     qsizetype next = 0;
     for (int reads = 0; reads < kMaxRestoreReads && next < lines.size(); ++reads) {
         if (!headerAccepted) {
             if (lines[next] != kHeaderLine || next + 1 >= lines.size() || lines[next + 1] != kKeyLine) {
-                return;
+                return false;
             }
             headerAccepted = true;
             next += 2;
             continue;
         }
-        RestoreLine(lines[next++]);
+        allWritten = RestoreLine(lines[next++]) && allWritten;
     }
+    return headerAccepted && allWritten;
 }
 
 void CWmpRegAcc::RestorePreferences() {
@@ -581,4 +609,63 @@ void CWmpRegAcc::RestorePreferences() {
     m_backupPath.clear();
     m_backupLines.clear();
     m_backupWritten = false;
+}
+
+QStringList CWmpRegAcc::RestoreLeftoverBackups() {
+    const QString folder = KnownFolder(CSIDL_PERSONAL);
+    const QString hostFolder = folder.isEmpty() ? QString() : HostPathOf(folder);
+    if (hostFolder.isEmpty()) {
+        return {};
+    }
+    // The names our backup uses, non-empty: an empty one was never written and is reused as it is.
+    struct SLeftover {
+        QString path;
+        QDateTime written;
+        int number;
+    };
+    std::vector<SLeftover> leftovers;
+    for (int n = 0; n <= 9; ++n) {
+        const QString name = QStringLiteral("WmpBackup%1.reg").arg(n, 2, 10, QLatin1Char('0'));
+        const QFileInfo info(QDir(hostFolder).filePath(name));
+        if (info.exists() && (!info.isFile() || info.size() > 0)) {
+            leftovers.push_back({folder + QLatin1Char('\\') + name, info.lastModified(), n});
+        }
+    }
+    // Newest first: each run backed up what the one before it had left, so the oldest file holds
+    // the user's own values and is applied last.
+    std::sort(leftovers.begin(), leftovers.end(), [](const SLeftover& a, const SLeftover& b) {
+        return a.written != b.written ? a.written > b.written : a.number > b.number;
+    });
+
+    QStringList stayed;
+    auto keep = [&stayed](const QString& path, const char* why) {
+        qWarning().noquote()
+            << QStringLiteral("player preferences: %1 %2; left in place").arg(path, QLatin1String(why));
+        stayed << path;
+    };
+    for (const SLeftover& leftover : leftovers) {
+        const auto lines = ReadBackupFile(leftover.path);
+        if (!lines) {
+            keep(leftover.path, "cannot be read");
+            continue;
+        }
+        if (RegCreateKeyEx(HKEY_CURRENT_USER, PreferencesKey(), 0, QString(), REG_OPTION_NON_VOLATILE,
+                           KEY_WRITE, nullptr, &m_hKey, nullptr) != ERROR_SUCCESS) {
+            m_hKey = nullptr;
+            keep(leftover.path, "cannot be applied: the preferences key cannot be written");
+            continue;
+        }
+        const bool headerFits = lines->size() >= 2 && (*lines)[0] == kHeaderLine && (*lines)[1] == kKeyLine;
+        const bool applied = headerFits && RestoreLines(*lines);
+        RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+        if (!headerFits) {
+            keep(leftover.path, "is not a backup of the player's preferences");
+        } else if (!applied) {
+            keep(leftover.path, "could not be applied completely");
+        } else if (!DeleteFile(leftover.path)) {
+            keep(leftover.path, "was applied but cannot be deleted");
+        }
+    }
+    return stayed;
 }

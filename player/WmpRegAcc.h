@@ -36,6 +36,11 @@ public:
     void SetFileDetailType(int type);
     // Writes the backed-up values back and deletes the backup file, whatever happened before.
     void RestorePreferences();
+    // Backup files left by runs that ended without giving the preferences back, applied newest
+    // first so the oldest (the user's own values) wins; each is deleted once applied. Only for a run
+    // that knows no other run is alive. Returns the files that stayed (unreadable, not a backup,
+    // not applied), each also named in a warning.
+    QStringList RestoreLeftoverBackups();
 
     // Read by the main window for the CD side: the rip folder and the MP3 bit rate.
     QString RecordPath() const { return m_recordPath; }
@@ -59,9 +64,10 @@ private:
     bool WriteString(const QString& name, const QString& value);
     // The backup's lines for the values present now, header included.
     QStringList BackupLines() const;
-    // Applies backup lines to the open key; stops at the read limit or a wrong header.
-    void RestoreLines(const QStringList& lines);
-    void RestoreLine(const QString& line);
+    // Applies backup lines to the open key; stops at the read limit or a wrong header. True when
+    // the header was accepted and no write failed (lines it refuses do not count as failures).
+    bool RestoreLines(const QStringList& lines);
+    bool RestoreLine(const QString& line);
 
     QString m_recordPath;
     HKEY m_hKey = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/sandbox/Sandbox.h"
 #include "tests/support/TempDir.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -213,18 +215,22 @@ TEST_F(WmpRegAccTest, BackupFileHoldsThePresentValuesInRegistryEditorFormat) {
     EXPECT_EQ(ReadHost(Backup(0)), expected);
 }
 
-TEST_F(WmpRegAccTest, StringsLongerThan1023BytesReadAsEmpty) {
-    Dword("ForceOnline", 1);
-    Text("CDRecordFileDetail", QString(510, QLatin1Char('d')));    // 1022 bytes with its NUL
-    Text("CDRecordFileSeparator", QString(511, QLatin1Char('s'))); // 1024 bytes
-    Text("CDRecordPath", QString(511, QLatin1Char('p')));
+TEST_F(WmpRegAccTest, LongStringsAreReadWholeSoTheyComeBack) {
+    // Longer than the usual 1023-byte read: still the user's values, which our override replaces.
+    FullUserPreferences();
+    const QString separator(600, QLatin1Char('s'));
+    const QString folder = QStringLiteral("C:\\Users\\user\\Music\\") + QString(600, QLatin1Char('p'));
+    Text("CDRecordFileSeparator", separator);
+    Text("CDRecordPath", folder);
+    const std::string before = Snapshot();
     CWmpRegAcc regAcc;
     regAcc.OverridePreferences();
-    const QByteArray backup = ReadHost(Backup(0));
-    EXPECT_TRUE(backup.contains("\"CDRecordFileDetail\"=\"" + QByteArray(510, 'd') + "\"\r\n"));
-    EXPECT_FALSE(backup.contains("CDRecordFileSeparator"));
-    // An unreadable rip folder is replaced by the music folder, so the rip has somewhere to go.
-    EXPECT_EQ(regAcc.RecordPath(), QStringLiteral("C:\\Users\\user\\Music"));
+    EXPECT_TRUE(
+        ReadHost(Backup(0)).contains("\"CDRecordFileSeparator\"=\"" + separator.toLatin1() + "\"\r\n"));
+    EXPECT_EQ(regAcc.RecordPath(), folder) << "the user's own rip folder is kept";
+    EXPECT_EQ(GetText("CDRecordFileSeparator"), QStringLiteral(" "));
+    regAcc.RestorePreferences();
+    EXPECT_EQ(Snapshot(), AfterRestore(before));
 }
 
 TEST_F(WmpRegAccTest, OverrideWritesOurRipSettingsAndLeavesTheOthersAsRead) {
@@ -532,6 +538,49 @@ TEST_F(WmpRegAccTest, TextOutsideTheCodePageSurvivesTheRoundTrip) {
     EXPECT_EQ(GetText("CDRecordFileSeparator"), separator);
 }
 
+TEST_F(WmpRegAccTest, EveryTextComesBackExactlyThroughTheBackupFile) {
+    // The bytes of a REG_SZ as the registry holds them; `back` is the text the user sees.
+    auto utf16 = [](const QString& text, bool withNul) {
+        QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        return withNul ? bytes + QByteArray(2, '\0') : bytes;
+    };
+    const QString long511(511, QLatin1Char('x'));
+    const struct {
+        const char* what;
+        QByteArray stored;
+        QString back;
+        bool codePage; // written to the backup as code-page text (else as hex(1))
+    } cases[] = {
+        {"Japanese that the code page holds", utf16(QStringLiteral("・区切り"), true),
+         QStringLiteral("・区切り"), true},
+        {"wave dash U+301C", utf16(QStringLiteral("〜"), true), QStringLiteral("〜"), false},
+        {"minus sign U+2212", utf16(QStringLiteral("−"), true), QStringLiteral("−"), false},
+        {"em dash U+2014", utf16(QStringLiteral("—"), true), QStringLiteral("—"), false},
+        {"fullwidth tilde U+FF5E", utf16(QStringLiteral("～"), true), QStringLiteral("～"), true},
+        {"outside the code page", utf16(QStringLiteral("🎵é"), true), QStringLiteral("🎵é"), false},
+        {"a line break", utf16(QStringLiteral("a\r\nb\nc"), true), QStringLiteral("a\r\nb\nc"), false},
+        {"quotes and separators", utf16(QStringLiteral("a\"=:b\""), true), QStringLiteral("a\"=:b\""), true},
+        {"1022 bytes, no NUL", utf16(long511, false), long511, true},
+        {"1023 bytes, no NUL", utf16(long511, false) + "y", long511, true},
+        {"a NUL inside", utf16(QStringLiteral("ab"), true) + utf16(QStringLiteral("cd"), true),
+         QStringLiteral("ab"), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        FullUserPreferences();
+        ASSERT_EQ(Registry().SetValue(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordFileSeparator"),
+                                      REG_SZ, c.stored),
+                  ERROR_SUCCESS);
+        CWmpRegAcc regAcc;
+        regAcc.OverridePreferences();
+        const QByteArray backup = ReadHost(Backup(0));
+        EXPECT_EQ(backup.contains("\"CDRecordFileSeparator\"=hex(1):"), !c.codePage) << backup.toStdString();
+        regAcc.RestorePreferences();
+        EXPECT_EQ(GetText("CDRecordFileSeparator"), c.back);
+    }
+}
+
 TEST_F(WmpRegAccTest, ASecondRestoreChangesNothing) {
     FullUserPreferences();
     CWmpRegAcc regAcc;
@@ -543,3 +592,128 @@ TEST_F(WmpRegAccTest, ASecondRestoreChangesNothing) {
 }
 
 } // namespace
+
+// Backups left by runs that were killed before they gave the preferences back.
+class LeftoverBackupsTest : public WmpRegAccTest {
+protected:
+    static QByteArray BackupText(DWORD autoRename) {
+        return "Windows Registry Editor Version 5.00\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
+               "\"AutoRename\"=dword:" +
+               QByteArray::number(autoRename, 16).rightJustified(8, '0') + "\r\n";
+    }
+    void WriteAged(int n, const QByteArray& content, int secondsAgo) {
+        WriteHost(Backup(n), content);
+        QFile file(Backup(n));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
+                                     QFileDevice::FileModificationTime));
+    }
+    QStringList Stayed(const QStringList& winPaths) {
+        QStringList names;
+        for (const QString& path : winPaths) {
+            names << path.section(QLatin1Char('\\'), -1);
+        }
+        return names;
+    }
+};
+
+TEST_F(LeftoverBackupsTest, OldestIsAppliedLastAndEachAppliedFileGoes) {
+    // Run 1 saved the user's 7 to 03 and was killed; run 2 found our 1 and saved it to 00 (reused,
+    // empty) and was killed too: the numbers do not tell the order, the times do.
+    Dword("AutoRename", 1);
+    WriteAged(3, BackupText(7), 120);
+    WriteAged(0, BackupText(1), 60);
+    CWmpRegAcc regAcc;
+    EXPECT_TRUE(regAcc.RestoreLeftoverBackups().isEmpty());
+    EXPECT_EQ(GetDword("AutoRename"), 7u);
+    EXPECT_FALSE(QFile::exists(Backup(0)));
+    EXPECT_FALSE(QFile::exists(Backup(3)));
+
+    // Equal times: the higher number was taken later.
+    Fresh();
+    const QDateTime when = QDateTime::currentDateTime().addSecs(-30);
+    for (const auto& [n, value] : {std::pair{0, 7u}, std::pair{1, 1u}}) {
+        WriteHost(Backup(n), BackupText(value));
+        QFile file(Backup(n));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+    }
+    CWmpRegAcc again;
+    again.RestoreLeftoverBackups();
+    EXPECT_EQ(GetDword("AutoRename"), 7u);
+}
+
+TEST_F(LeftoverBackupsTest, WhatHappensToEachKindOfLeftover) {
+    const QByteArray header = "Windows Registry Editor Version 5.00\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n";
+    QByteArray utf16;
+    for (QChar c : QString::fromLatin1(BackupText(7))) {
+        utf16.append(static_cast<char>(c.unicode() & 0xFF)).append('\0');
+    }
+    const struct {
+        const char* what;
+        QByteArray content;
+        bool stays;
+        DWORD autoRename; // after the restore (1 before it)
+    } cases[] = {
+        {"a backup", BackupText(7), false, 7},
+        {"empty: never written, reused by the next backup", QByteArray(), true, 1},
+        {"truncated inside a line", header + "\"AutoRename\"=dword:00000007\r\n\"AutoOrg", false, 7},
+        {"truncated inside the header", "Windows Registry Edi", true, 1},
+        {"not a backup: a user's own file", "my shopping list\r\nmilk\r\n", true, 1},
+        {"another encoding (UTF-16)", "\xFF\xFE" + utf16, true, 1},
+        {"lines the restore refuses", header + "\"AutoRename\"=dword:zz\r\n\"AutoRename\"\r\n", false, 1},
+        {"another key named inside",
+         header + "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"AutoRename\"=dword:7\r\n", false, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        Dword("AutoRename", 1);
+        WriteHost(Backup(0), c.content);
+        CWmpRegAcc regAcc;
+        const QStringList stayed = Stayed(regAcc.RestoreLeftoverBackups());
+        EXPECT_EQ(QFile::exists(Backup(0)), c.stays);
+        if (c.stays) {
+            EXPECT_EQ(ReadHost(Backup(0)), c.content) << "left exactly as it was";
+        }
+        // An empty file is no leftover and is not reported.
+        EXPECT_EQ(stayed.contains(QStringLiteral("WmpBackup00.reg")), c.stays && !c.content.isEmpty());
+        EXPECT_EQ(GetDword("AutoRename"), c.autoRename);
+        EXPECT_FALSE(Registry().GetValue(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Other"),
+                                         QStringLiteral("AutoRename")));
+        EXPECT_EQ(Registry().OpenHandleCount(), 0);
+
+        // The run then backs up to the next free number (a leftover that stayed is skipped) and
+        // gives the values back at its end.
+        regAcc.OverridePreferences();
+        EXPECT_EQ(regAcc.BackupPath().section(QLatin1Char('\\'), -1),
+                  c.stays && !c.content.isEmpty() ? QStringLiteral("WmpBackup01.reg")
+                                                  : QStringLiteral("WmpBackup00.reg"));
+        regAcc.RestorePreferences();
+        EXPECT_EQ(GetDword("AutoRename"), c.autoRename);
+    }
+}
+
+TEST_F(LeftoverBackupsTest, AnUnreadableLeftoverStaysAndIsNamed) {
+    WriteHost(Backup(0), BackupText(7));
+    ASSERT_TRUE(QDir().mkpath(Backup(1))) << "a folder of that name cannot be read as a file";
+    WriteHost(Backup(2), BackupText(7));
+    ASSERT_TRUE(QFile::setPermissions(Backup(2), QFileDevice::Permissions()));
+    const bool permissionsHold = !QFile(Backup(2)).open(QIODevice::ReadOnly); // not for root
+    Dword("AutoRename", 1);
+    CWmpRegAcc regAcc;
+    QStringList expected{QStringLiteral("WmpBackup01.reg")};
+    if (permissionsHold) {
+        expected << QStringLiteral("WmpBackup02.reg");
+    }
+    QStringList stayed = Stayed(regAcc.RestoreLeftoverBackups());
+    stayed.sort();
+    EXPECT_EQ(stayed, expected);
+    EXPECT_EQ(GetDword("AutoRename"), 7u) << "the readable one was applied";
+    EXPECT_FALSE(QFile::exists(Backup(0)));
+    EXPECT_TRUE(QFileInfo(Backup(1)).isDir());
+    EXPECT_EQ(QFile::exists(Backup(2)), permissionsHold);
+    QFile::setPermissions(Backup(2), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
