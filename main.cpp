@@ -21,7 +21,9 @@
 #include "platform/sandbox/Sandbox.h"
 #include "platform/system/HostSystemServices.h"
 #include "platform/system/SimSystemServices.h"
+#include "platform/windows/ForeignWindows.h"
 #include "platform/windows/WindowTable.h"
+#include "platform/windows/X11WindowList.h"
 #include "ui/window/Fonts.h"
 #include "ui/window/QtModalService.h"
 
@@ -92,6 +94,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<CSandbox> sandbox;
     std::unique_ptr<CRegistry> hostRegistry;
     std::unique_ptr<CVolumes> hostVolumes;
+    std::unique_ptr<CX11WindowList> hostWindows;
+    std::unique_ptr<CForeignWindows> foreignWindows;
     CSimSystemServices simSystem;
     CHostSystemServices hostSystem;
     hostSystem.waitCursor = [](bool wait) {
@@ -124,6 +128,10 @@ int main(int argc, char** argv) {
         hostVolumes->LoadHost();
         // The CD drives; the media engine's drive monitor watches their discs.
         CHostCdDrives::AddTo(*hostVolumes);
+        // Other programs' windows, for the watch that keeps a stand-alone player closed.
+        hostWindows = CX11WindowList::ForSession();
+        foreignWindows =
+            std::make_unique<CForeignWindows>(windows, *hostWindows, QCoreApplication::applicationPid());
         services.registry = hostRegistry.get();
         services.volumes = hostVolumes.get();
         services.system = &hostSystem;

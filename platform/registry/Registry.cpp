@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -52,6 +53,10 @@ CRegistry::CRegistry(const QString& currentUserHive, const QString& localMachine
 CRegistry::~CRegistry() = default;
 
 QString CRegistry::DefaultHivePath(HKEY root) {
+    return DefaultHivePath(root, QCoreApplication::applicationDirPath());
+}
+
+QString CRegistry::DefaultHivePath(HKEY root, const QString& programDir) {
     if (root == HKEY_CURRENT_USER) {
         const QString env = qEnvironmentVariable("OLLIVANE_HKCU_HIVE");
         if (!env.isEmpty()) {
@@ -65,8 +70,13 @@ QString CRegistry::DefaultHivePath(HKEY root) {
         if (!env.isEmpty()) {
             return env;
         }
-        return QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                               QStringLiteral("/../share/ollivane/HKEY_LOCAL_MACHINE.reg"));
+        const QString name = QStringLiteral("share/ollivane/HKEY_LOCAL_MACHINE.reg");
+        const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../") + name);
+        const QString buildTree = QDir::cleanPath(programDir + QLatin1Char('/') + name);
+        if (!QFileInfo::exists(installed) && QFileInfo::exists(buildTree)) {
+            return buildTree;
+        }
+        return installed;
     }
     return QString();
 }

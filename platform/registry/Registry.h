@@ -46,9 +46,12 @@ public:
     CRegistry& operator=(const CRegistry&) = delete;
 
     // Where the host keeps the hives: $OLLIVANE_HKCU_HIVE, else "ollivane/HKEY_CURRENT_USER.reg" in
-    // the user's configuration folder; $OLLIVANE_HKLM_HIVE, else
-    // "<prefix>/share/ollivane/HKEY_LOCAL_MACHINE.reg" beside the installed program.
+    // the user's configuration folder (created at the first change); $OLLIVANE_HKLM_HIVE, else the
+    // hive that ships with the program, "share/ollivane/HKEY_LOCAL_MACHINE.reg" found from the
+    // program's folder: "<prefix>/bin/../share" when installed, "<build>/share" in the build tree.
+    // When neither exists the installed place is named (an empty machine-wide root).
     static QString DefaultHivePath(HKEY root);
+    static QString DefaultHivePath(HKEY root, const QString& programDir);
     static std::unique_ptr<CRegistry> CreateHost();
 
     LONG RegOpenKeyEx(HKEY key, const QString& subKey, DWORD options, REGSAM sam, HKEY* result);

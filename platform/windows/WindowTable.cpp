@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 std::uintptr_t Key(HWND hwnd) {
@@ -74,6 +75,14 @@ void CWindowTable::SetVisible(HWND hwnd, bool visible) {
     }
 }
 
+void CWindowTable::SetOwner(HWND hwnd, HWND owner) {
+    std::lock_guard lock(m_mutex);
+    auto it = m_windows.find(Key(hwnd));
+    if (it != m_windows.end() && !it->second.child) {
+        it->second.owner = owner;
+    }
+}
+
 void CWindowTable::SetClientRect(HWND hwnd, const RECT& rect) {
     std::lock_guard lock(m_mutex);
     auto it = m_windows.find(Key(hwnd));
@@ -128,11 +137,40 @@ IWindowProc* CWindowTable::Proc(HWND hwnd) const {
 }
 
 void CWindowTable::CountCloseRequest(HWND hwnd) {
-    std::lock_guard lock(m_mutex);
-    auto it = m_windows.find(Key(hwnd));
-    if (it != m_windows.end()) {
+    std::function<void()> closeElsewhere;
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_windows.find(Key(hwnd));
+        if (it == m_windows.end()) {
+            return;
+        }
         ++it->second.closeRequests;
+        closeElsewhere = it->second.onClose;
     }
+    if (closeElsewhere) {
+        closeElsewhere();
+    }
+}
+
+void CWindowTable::SetRefresh(std::function<void()> refresh) {
+    std::lock_guard lock(m_mutex);
+    m_refresh = std::move(refresh);
+}
+
+void CWindowTable::Refresh() {
+    std::function<void()> refresh;
+    {
+        std::lock_guard lock(m_mutex);
+        // A refresh that enumerates windows itself must not start another.
+        if (!m_refresh || m_refreshing) {
+            return;
+        }
+        m_refreshing = true;
+        refresh = m_refresh;
+    }
+    refresh();
+    std::lock_guard lock(m_mutex);
+    m_refreshing = false;
 }
 
 UINT CWindowTable::RegisterMessage(const QString& name) {
@@ -205,6 +243,7 @@ BOOL EnumWindows(const std::function<BOOL(HWND)>& callback) {
     if (!Table()) {
         return FALSE;
     }
+    Table()->Refresh();
     // Work on a snapshot: a callback may close or create windows.
     for (HWND hwnd : Table()->TopLevel()) {
         if (Table()->Exists(hwnd) && !callback(hwnd)) {

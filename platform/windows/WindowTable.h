@@ -30,6 +30,7 @@ public:
         RECT client{};
         IWindowProc* proc = nullptr;        // null for a foreign window
         std::function<void()> onForeground; // a foreign window raised on request (another process)
+        std::function<void()> onClose;      // a foreign window asked to close (WM_CLOSE)
         int closeRequests = 0;              // WM_CLOSE sent to a window without a proc
     };
 
@@ -40,6 +41,8 @@ public:
     Window Get(HWND hwnd) const;
     void SetTitle(HWND hwnd, const QString& title);
     void SetVisible(HWND hwnd, bool visible);
+    // The owner of a top-level window (a foreign dialog's owner can change while it lives).
+    void SetOwner(HWND hwnd, HWND owner);
     void SetClientRect(HWND hwnd, const RECT& rect);
     void SetProc(HWND hwnd, IWindowProc* proc);
     // Top-level windows, front-most first, as EnumWindows lists them.
@@ -48,6 +51,11 @@ public:
     bool BringToFront(HWND hwnd);
     IWindowProc* Proc(HWND hwnd) const;
     void CountCloseRequest(HWND hwnd);
+
+    // Called before every enumeration of the top-level windows, so windows of other programs that
+    // a source mirrors into the table are current when the program looks for them. Empty: none.
+    void SetRefresh(std::function<void()> refresh);
+    void Refresh();
 
     // Registered window messages share one number space starting at 0xC000, like RegisterWindowMessage.
     UINT RegisterMessage(const QString& name);
@@ -59,6 +67,8 @@ private:
     std::uintptr_t m_next = 0x10010;
     std::map<QString, UINT> m_registered;
     HWND m_foreground = nullptr;
+    std::function<void()> m_refresh;
+    bool m_refreshing = false;
 };
 
 // Win32-style calls on CPlatform::Current().windows.
