@@ -5,7 +5,7 @@
 namespace {
 
 // Replaces `marker` + `digits` digits of `base` by the byte they name; a NUL stays as written.
-QString Unescape(const QByteArray& in, const QByteArray& marker, int digits, int base) {
+QByteArray Unescape(const QByteArray& in, const QByteArray& marker, int digits, int base) {
     QByteArray out;
     const qsizetype escape = marker.size() + digits;
     for (qsizetype i = 0; i < in.size(); ++i) {
@@ -20,15 +20,19 @@ QString Unescape(const QByteArray& in, const QByteArray& marker, int digits, int
         }
         out.append(in[i]);
     }
-    return QString::fromUtf8(out);
+    return out;
 }
 
 } // namespace
 
 QString CMountNames::FromMountField(const QByteArray& field) {
-    return Unescape(field, QByteArrayLiteral("\\"), 3, 8);
+    return QString::fromUtf8(Unescape(field, QByteArrayLiteral("\\"), 3, 8));
 }
 
 QString CMountNames::FromLabelLink(const QString& name) {
+    return QString::fromUtf8(LabelLinkBytes(name));
+}
+
+QByteArray CMountNames::LabelLinkBytes(const QString& name) {
     return Unescape(QFile::encodeName(name), QByteArrayLiteral("\\x"), 2, 16);
 }

@@ -11,4 +11,6 @@ public:
     static QString FromMountField(const QByteArray& field);
     // The file name of a /dev/disk/by-label link.
     static QString FromLabelLink(const QString& name);
+    // The label's own bytes, for a label that is not UTF-8 (see CVolumeLabel).
+    static QByteArray LabelLinkBytes(const QString& name);
 };

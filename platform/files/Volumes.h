@@ -1,54 +1,37 @@
 #pragma once
 // The drive table: the letters C: to Z: the program sees, each mapped onto a folder of the host.
 // Two ways to fill it: a sandbox directory described by sandbox.ini (tests and the demo: drives
-// are folders, a card can be pulled or fill up), or the host's own home folder and mounted
-// removable media. This layer alone turns Windows paths into host paths, and it refuses every path
-// that would leave its drive root.
+// are folders, a card can be pulled or fill up; CSandboxDrives), or the user's own machine
+// (CHostDrives), whose table can follow the mount table while the program runs. This layer alone
+// turns Windows paths into host paths (CDrivePaths), and it refuses every path that would leave
+// its drive root. The Win32 calls on it are in VolumeCalls.h.
 //
 // Thread-safe: the SD copy worker converts paths and copies while the UI thread may change the
 // table (a card pulled, a label changed).
 
+#include "platform/files/HostDrives.h"
+#include "platform/files/VolumeCalls.h"
+#include "platform/files/VolumeDrive.h"
 #include "platform/files/WinPath.h"
 #include "platform/win/WinTypes.h"
 
+#include <QByteArray>
 #include <QChar>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
+class CMountWatch;
+
 class CVolumes {
 public:
-    struct Drive {
-        QChar letter;
-        UINT type = DRIVE_FIXED;
-        QString label;
-        DWORD serial = 0;
-        QString fileSystem = QStringLiteral("FAT32");
-        // Host folder that is the drive's root; empty when its contents are not reachable as files
-        // (a CD drive read through the media engine only).
-        QString root;
-        // False for a pulled card or an empty CD drive: the letter stays, the files do not.
-        bool present = true;
-        // Size of the medium in bytes. Without it the host file system's own numbers are reported.
-        std::optional<quint64> capacity;
-        // CD drives: the disc image in the drive (sandbox) or the host device node.
-        QString disc;
-        QString device;
-    };
-
-    // Where LoadHost reads the machine's state; tests point it at a fake tree.
-    struct HostSources {
-        QString home;
-        QString mounts = QStringLiteral("/proc/self/mounts");
-        QString sysBlock = QStringLiteral("/sys/block");
-        QString byLabel = QStringLiteral("/dev/disk/by-label");
-        QString byUuid = QStringLiteral("/dev/disk/by-uuid");
-    };
+    using Drive = VolumeDrive;
+    using HostSources = ::HostSources;
 
     // Supplies the root listing of a CD drive that holds an audio disc (Track01.cda...); nullopt
     // when the drive holds no audio disc and its host folder (if any) should be listed instead.
@@ -69,7 +52,8 @@ public:
     static constexpr DWORD kSectorsPerCluster = 8;
     static constexpr quint64 kClusterBytes = quint64(kBytesPerSector) * kSectorsPerCluster;
 
-    CVolumes() = default;
+    CVolumes();
+    ~CVolumes(); // stops following the mount table
     CVolumes(const CVolumes&) = delete;
     CVolumes& operator=(const CVolumes&) = delete;
 
@@ -100,8 +84,17 @@ public:
     bool SaveSandbox() const;
     QString SandboxDir() const;
     bool IsSandbox() const;
+    // The user's machine (HostSources::ForUser). False when the home folder is missing.
     bool LoadHost();
     bool LoadHost(const HostSources& sources);
+    // Host mode: reads the machine's state again and updates the table; true when it changed.
+    // Cards keep their letters, the CD drives the media engine added stay.
+    bool RefreshHost();
+    // Host mode: from now on the table follows the mount table, on a thread of its own, looking
+    // at most every checkMs unless the kernel flags a change. Stops with the table or a new load.
+    void FollowHost(int checkMs = 2000);
+    // What was wrong with the drive configuration file at the last host load.
+    QStringList HostWarnings() const;
     QString UserName() const;
     void SetUserName(const QString& name);
 
@@ -127,32 +120,18 @@ private:
     enum class Mode { Manual, Sandbox, Host };
 
     static int IndexOf(QChar letter);
+    void StopFollowing();
 
     mutable std::mutex m_mutex;
-    std::array<std::optional<Drive>, 26> m_drives;
+    VolumeDriveArray m_drives;
     CdRootLister m_cdLister;
     Mode m_mode = Mode::Manual;
     QString m_sandboxDir;
     QString m_userName = QStringLiteral("user");
+
+    // Host mode. m_hostMutex keeps one look at the machine at a time; it is taken before m_mutex.
+    mutable std::mutex m_hostMutex;
+    std::shared_ptr<CHostDrives> m_host;
+    QByteArray m_hostFingerprint;
+    std::unique_ptr<CMountWatch> m_watch;
 };
-
-// Win32-style access through CPlatform::Current().volumes. Each sets the thread's last error.
-DWORD GetLogicalDrives();
-// "E:\" or "E:" (also "E:/"). DRIVE_NO_ROOT_DIR for a letter that is not mapped.
-UINT GetDriveType(const QString& root);
-BOOL GetVolumeInformation(const QString& root, QString* label, DWORD* serial, DWORD* maxComponentLength,
-                          DWORD* fileSystemFlags, QString* fileSystemName);
-BOOL GetDiskFreeSpace(const QString& root, DWORD* sectorsPerCluster, DWORD* bytesPerSector,
-                      DWORD* freeClusters, DWORD* totalClusters);
-// Takes a root or any folder on the drive.
-BOOL GetDiskFreeSpaceEx(const QString& path, ULONGLONG* freeBytesAvailable, ULONGLONG* totalBytes,
-                        ULONGLONG* totalFreeBytes);
-
-// Windows path to host path. Errors: ERROR_BAD_PATHNAME for a relative path or ".." above the
-// root, ERROR_INVALID_NAME for a forbidden character, ERROR_INVALID_DRIVE for a letter that is not
-// mapped or whose root folder is missing, ERROR_NOT_READY for an absent medium, ERROR_ACCESS_DENIED
-// for a path that a host symbolic link leads out of the drive root.
-LONG ToHostPath(const QString& winPath, QString* hostPath);
-LONG FromHostPath(const QString& hostPath, QString* winPath);
-// The host path for code that opens a QFile itself; empty (last error set) when refused.
-QString HostPathOf(const QString& winPath);

@@ -246,6 +246,7 @@ TEST(Volumes, HostDrivesComeFromTheMountTable) {
     sources.sysBlock = fake.File(QStringLiteral("sys"));
     sources.byLabel = fake.File(QStringLiteral("by-label"));
     sources.byUuid = fake.File(QStringLiteral("by-uuid"));
+    sources.byId = fake.File(QStringLiteral("by-id"));
     ASSERT_TRUE(volumes.LoadHost(sources));
     EXPECT_FALSE(volumes.IsSandbox());
 
@@ -278,7 +279,7 @@ TEST(Volumes, HostDrivesComeFromTheMountTable) {
     EXPECT_EQ(volumes.DriveOf(QLatin1Char('D'))->type, DRIVE_CDROM);
 
     // Loaded again after the card in E: came out and another went in: the CD drives and the
-    // cards still there keep their letters, the new card takes the free E:.
+    // cards still there keep their letters; the new card leaves E: to the card that had it.
     write(QStringLiteral("mounts"), "/dev/sda2 / ext4 rw 0 0\n"
                                     "/dev/sdc1 /media/taro/usb vfat rw 0 0\n"
                                     "/dev/mmcblk0p1 /media/taro/sd exfat rw 0 0\n"
@@ -290,6 +291,6 @@ TEST(Volumes, HostDrivesComeFromTheMountTable) {
         table.append(QString(drive.letter) + QLatin1Char('=') +
                      (drive.device.isEmpty() ? drive.root : drive.device));
     EXPECT_EQ(table, (QStringList{QStringLiteral("C=") + home, QStringLiteral("D=/dev/sr0"),
-                                  QStringLiteral("E=/dev/sdd1"), QStringLiteral("F=/dev/mmcblk0p1"),
-                                  QStringLiteral("G=/dev/sdc1"), QStringLiteral("H=/dev/sr1")}));
+                                  QStringLiteral("F=/dev/mmcblk0p1"), QStringLiteral("G=/dev/sdc1"),
+                                  QStringLiteral("H=/dev/sr1"), QStringLiteral("I=/dev/sdd1")}));
 }
