@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
         hostVolumes->LoadHost();
         // The CD drives; the media engine's drive monitor watches their discs.
         CHostCdDrives::AddTo(*hostVolumes);
+        hostVolumes->FollowHost(); // cards mounted and unmounted while the program runs
         // Other programs' windows, for the watch that keeps a stand-alone player closed.
         hostWindows = CX11WindowList::ForSession();
         foreignWindows =
