@@ -102,6 +102,14 @@ bool CCdTextDecoder::DecodeCp932(const QByteArray& bytes, QString* text) {
         return false;
     }
     out.truncate(out.size() - static_cast<qsizetype>(outLeft));
-    *text = QString::fromUtf8(out);
+    const QString decoded = QString::fromUtf8(out);
+    for (const QChar c : decoded) {
+        // CP932's user-defined area holds no text a disc carries, but Latin-1 letters such as "ö"
+        // fall into it.
+        if (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF) {
+            return false;
+        }
+    }
+    *text = decoded;
     return true;
 }

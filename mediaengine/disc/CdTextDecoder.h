@@ -15,6 +15,7 @@ public:
     static QString FromBytes(const QByteArray& bytes);
     // True for well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
     static bool IsStrictUtf8(const QByteArray& bytes);
-    // Shift_JIS with the Windows extensions; false when the bytes are not valid CP932.
+    // Shift_JIS with the Windows extensions; false when the bytes are not valid CP932 or fall into
+    // its user-defined area.
     static bool DecodeCp932(const QByteArray& bytes, QString* text);
 };

@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 #include <QSysInfo>
 #include <QtEndian>
 #include <cstring>
@@ -23,7 +22,6 @@ extern "C" {
 namespace {
 
 constexpr int kSectorBytes = CDIO_CD_FRAMESIZE_RAW; // 2352
-constexpr int kLeadInSectors = 150;                 // logical sector 0 is at 00:02:00
 constexpr int kMaxTrackNumber = 99;
 constexpr int kReadRetries = 20;
 
@@ -80,37 +78,93 @@ QString BinNameLibcdioExpects(const QString& cuePath) {
 
 std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImage(const QString& cuePath, QString* error,
                                                         ImageReading reading) {
-    InstallLogHandler();
-    const std::lock_guard<std::mutex> lock(g_openMutex);
-    t_cdioMessage.clear();
     CCueSheet sheet;
     if (!sheet.Load(cuePath, error)) {
         return nullptr;
     }
+    return OpenSheet(sheet, error, reading);
+}
+
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenSheet(const CCueSheet& sheet, QString* error,
+                                                        ImageReading reading) {
+    const QString& userPath = sheet.UserPath();
+    if (!sheet.IsSingleRawImage()) {
+        *error = QStringLiteral("%1 is not a single raw image").arg(userPath);
+        return nullptr;
+    }
+    InstallLogHandler();
+    const std::lock_guard<std::mutex> lock(g_openMutex);
+    t_cdioMessage.clear();
     std::unique_ptr<CCdioDiscReader> reader(new CCdioDiscReader());
     QString openPath = sheet.CuePath();
     const QString expected = BinNameLibcdioExpects(openPath);
-    if (expected.isEmpty() ||
+    const bool bom = sheet.Text().size() != QFileInfo(openPath).size();
+    if (bom || expected.isEmpty() ||
         QFileInfo(expected).canonicalFilePath() != QFileInfo(sheet.BinPath()).canonicalFilePath()) {
-        // Present the pair to libcdio under matching names, without copying the audio.
+        // Present the pair to libcdio under matching names and without a byte order mark, without
+        // copying the audio.
         reader->m_alias = std::make_unique<QTemporaryDir>();
         const QString aliasCue = reader->m_alias->filePath(QStringLiteral("disc.cue"));
-        if (!reader->m_alias->isValid() || !QFile::copy(sheet.CuePath(), aliasCue) ||
+        QFile alias(aliasCue);
+        if (!reader->m_alias->isValid() || !alias.open(QIODevice::WriteOnly) ||
+            alias.write(sheet.Text()) != sheet.Text().size() || !alias.flush() ||
             !QFile::link(sheet.BinPath(), reader->m_alias->filePath(QStringLiteral("disc.bin")))) {
-            *error = QStringLiteral("cannot prepare %1 for reading").arg(cuePath);
+            *error = QStringLiteral("cannot prepare %1 for reading").arg(userPath);
             return nullptr;
         }
         openPath = aliasCue;
     }
     reader->m_cdio = cdio_open_cue(QFile::encodeName(openPath).constData());
     if (reader->m_cdio == nullptr) {
-        *error = WithCdioMessage(QStringLiteral("%1 is not a readable CUE sheet").arg(cuePath));
+        *error = reader->UserMessage(
+            WithCdioMessage(QStringLiteral("%1 is not a readable CUE sheet").arg(userPath)), userPath);
         return nullptr;
     }
     const qint64 imageSectors = QFileInfo(sheet.BinPath()).size() / kSectorBytes;
     reader->m_direct = reading == ImageReading::Direct;
     if (!reader->Load(sheet.TrackCount(), imageSectors, sheet.BigEndian(), error)) {
-        error->prepend(cuePath + QLatin1String(": "));
+        *error = reader->UserMessage(userPath + QLatin1String(": ") + *error, userPath);
+        return nullptr;
+    }
+    // The sheet's own reading of its text, whatever character set libcdio assumed.
+    sheet.ApplyText(&reader->m_info);
+    return reader;
+}
+
+QString CCdioDiscReader::UserMessage(const QString& text, const QString& userPath) const {
+    // libcdio names the files it opened; the user knows only their own.
+    QString message = text;
+    if (m_alias) {
+        message.replace(m_alias->filePath(QStringLiteral("disc.cue")), userPath);
+        message.replace(m_alias->path(), QFileInfo(userPath).path());
+    }
+    return message;
+}
+
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenCdrdao(const QString& tocPath, QString* error) {
+    // cdrdao keeps raw audio big-endian, as its manual says and its toc2cue swaps for a BIN.
+    return OpenImageFile(tocPath, DRIVER_CDRDAO, true, error);
+}
+
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenNero(const QString& nrgPath, QString* error) {
+    return OpenImageFile(nrgPath, DRIVER_NRG, false, error);
+}
+
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImageFile(const QString& path, int driver, bool bigEndian,
+                                                            QString* error) {
+    InstallLogHandler();
+    const std::lock_guard<std::mutex> lock(g_openMutex);
+    t_cdioMessage.clear();
+    std::unique_ptr<CCdioDiscReader> reader(new CCdioDiscReader());
+    reader->m_cdio = cdio_open(QFile::encodeName(QFileInfo(path).absoluteFilePath()).constData(),
+                               static_cast<driver_id_t>(driver));
+    if (reader->m_cdio == nullptr) {
+        *error = WithCdioMessage(QStringLiteral("%1 is not a disc image that can be read").arg(path));
+        return nullptr;
+    }
+    reader->m_direct = true;
+    if (!reader->Load(0, -1, bigEndian, error)) {
+        error->prepend(path + QLatin1String(": "));
         return nullptr;
     }
     return reader;
@@ -236,25 +290,10 @@ bool CCdioDiscReader::Load(int expectedTracks, qint64 imageSectors, bool bigEndi
     return true;
 }
 
-bool CCdioDiscReader::IsAudioRange(int firstSector, int count) const {
-    int covered = 0;
-    for (const DiscTrack& track : m_info.tracks) {
-        const int begin = qMax(firstSector, track.firstSector);
-        const int end = qMin(firstSector + count, track.firstSector + track.sectorCount);
-        if (end > begin) {
-            if (!track.audio) {
-                return false;
-            }
-            covered += end - begin;
-        }
-    }
-    return covered == count;
-}
-
 bool CCdioDiscReader::ReadSectors(int firstSector, int count, QByteArray* pcm) {
     pcm->clear();
     m_readError.clear();
-    if (count < 0 || firstSector < 0 || !IsAudioRange(firstSector, count)) {
+    if (count < 0 || firstSector < 0 || !CoversOnlyAudio(m_info, firstSector, count)) {
         m_readError = QStringLiteral("sectors %1 to %2 are not audio of this disc")
                           .arg(firstSector)
                           .arg(firstSector + count - 1);
@@ -316,14 +355,4 @@ bool CCdioDiscReader::ReadThroughParanoia(int firstSector, int count, QByteArray
     }
     m_nextSector = firstSector + count;
     return true;
-}
-
-QString CCdioDiscReader::TocText(const QList<DiscTrack>& tracks, int leadOutSector) {
-    QStringList parts;
-    parts << QString::number(tracks.size(), 16).toUpper();
-    for (const DiscTrack& track : tracks) {
-        parts << QString::number(track.firstSector + kLeadInSectors, 16).toUpper();
-    }
-    parts << QString::number(leadOutSector + kLeadInSectors, 16).toUpper();
-    return parts.join(QLatin1Char('+'));
 }

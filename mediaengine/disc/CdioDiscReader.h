@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class CCueSheet;
+
 typedef struct _CdIo CdIo_t;
 typedef struct cdrom_drive_s cdrom_drive_t;
 typedef struct cdrom_paranoia_s cdrom_paranoia_t;
@@ -22,6 +24,12 @@ public:
 
     static std::unique_ptr<CDiscReader> OpenImage(const QString& cuePath, QString* error,
                                                   ImageReading reading = ImageReading::Direct);
+    // A loaded sheet of one raw image (CCueSheet::IsSingleRawImage).
+    static std::unique_ptr<CDiscReader> OpenSheet(const CCueSheet& sheet, QString* error,
+                                                  ImageReading reading = ImageReading::Direct);
+    // A cdrdao TOC file and a Nero image, which libcdio reads as they are.
+    static std::unique_ptr<CDiscReader> OpenCdrdao(const QString& tocPath, QString* error);
+    static std::unique_ptr<CDiscReader> OpenNero(const QString& nrgPath, QString* error);
     static std::unique_ptr<CDiscReader> OpenDevice(const QString& device, QString* error);
     ~CCdioDiscReader() override;
 
@@ -29,16 +37,15 @@ public:
     bool ReadSectors(int firstSector, int count, QByteArray* pcm) override;
     QString LastReadError() const override { return m_readError; }
 
-    // Text that identifies a disc by its layout: track count, each track's start and the lead-out,
-    // as hexadecimal addresses (logical sector + 150), joined by "+".
-    static QString TocText(const QList<DiscTrack>& tracks, int leadOutSector);
-
 private:
     CCdioDiscReader() = default;
     // Reads the table of contents and CD-Text and prepares audio reading. `expectedTracks` is the
     // count the CUE sheet lists (0 for a drive); `imageSectors` the BIN's size (-1 for a drive).
+    static std::unique_ptr<CDiscReader> OpenImageFile(const QString& path, int driver, bool bigEndian,
+                                                      QString* error);
     bool Load(int expectedTracks, qint64 imageSectors, bool bigEndian, QString* error);
-    bool IsAudioRange(int firstSector, int count) const;
+    // `text` with the temporary names libcdio was given replaced by the user's.
+    QString UserMessage(const QString& text, const QString& userPath) const;
     bool ReadDirect(int firstSector, int count, QByteArray* pcm);
     bool ReadThroughParanoia(int firstSector, int count, QByteArray* pcm);
 

@@ -6,12 +6,12 @@
 #include <QString>
 
 struct DiscTrack {
-    int number = 0;          // 1..99, as on the disc
-    bool audio = true;       // a data track is listed but never ripped
-    int firstSector = 0;     // logical sector address of the track's start
-    int sectorCount = 0;     // 2352-byte audio frames, 75 per second
-    QString title;           // empty when the disc carries none
-    QString artist;          // empty when the disc carries none
+    int number = 0;      // 1..99, as on the disc
+    bool audio = true;   // a data track is listed but never ripped
+    int firstSector = 0; // logical sector address of the track's start
+    int sectorCount = 0; // 2352-byte audio frames, 75 per second
+    QString title;       // empty when the disc carries none
+    QString artist;      // empty when the disc carries none
     double Seconds() const { return sectorCount / 75.0; }
 };
 

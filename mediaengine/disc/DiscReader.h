@@ -1,6 +1,5 @@
 #pragma once
-// Reads the table of contents, album data and audio of one disc: a CUE/BIN image or a physical
-// drive, through libcdio and libcdio-paranoia on one code path.
+// Reads the table of contents, album data and audio of one disc: a disc image or a physical drive.
 
 #include "mediaengine/disc/DiscInfo.h"
 
@@ -10,7 +9,8 @@
 
 class CDiscReader {
 public:
-    // Opens an image (path of a .cue) or a device node. Null with a reason when it cannot be read.
+    // Opens an image (a CUE sheet, a cdrdao .toc file or a Nero .nrg image) or a device node. Null
+    // with a reason naming the user's file when it cannot be read.
     static std::unique_ptr<CDiscReader> Open(const QString& source, QString* error);
     virtual ~CDiscReader() = default;
 
@@ -20,4 +20,12 @@ public:
     virtual bool ReadSectors(int firstSector, int count, QByteArray* pcm) = 0;
     // Why the last ReadSectors failed; empty after a successful read.
     virtual QString LastReadError() const { return QString(); }
+
+    // Text that identifies a disc by its layout: track count, each track's start and the lead-out,
+    // as hexadecimal addresses (logical sector + 150), joined by "+".
+    static QString TocText(const QList<DiscTrack>& tracks, int leadOutSector);
+
+protected:
+    // True when every sector of the range lies in an audio track of `info`.
+    static bool CoversOnlyAudio(const DiscInfo& info, int firstSector, int count);
 };

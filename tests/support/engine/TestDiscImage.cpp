@@ -13,9 +13,33 @@
 extern char** environ;
 
 QString CTestDiscImage::Make(const QString& dir, const TestDisc& disc, QString* error, const QString& name) {
-    const QString cue = QDir(dir).filePath(name + QStringLiteral(".cue"));
-    QStringList args{QStringLiteral(OLLIVANE_SOURCE_DIR "/scripts/make-disc-image"), cue,
-                     QStringLiteral("--encoding"), disc.encoding};
+    const QString cue = QDir(dir).filePath(name + QLatin1Char('.') + disc.format);
+    QStringList args{QStringLiteral(OLLIVANE_SOURCE_DIR "/scripts/make-disc-image"),
+                     cue,
+                     QStringLiteral("--encoding"),
+                     disc.encoding,
+                     QStringLiteral("--audio"),
+                     disc.audio,
+                     QStringLiteral("--gaps-as"),
+                     disc.gapsAs,
+                     QStringLiteral("--format"),
+                     disc.format,
+                     QStringLiteral("--rate"),
+                     QString::number(disc.rate),
+                     QStringLiteral("--channels"),
+                     QString::number(disc.channels)};
+    const QList<QPair<bool, const char*>> switches = {{disc.split, "--split"},
+                                                      {disc.bom, "--bom"},
+                                                      {disc.cdTextFile, "--cdtext-file"},
+                                                      {disc.upperNames, "--upper-names"}};
+    for (const auto& [on, option] : switches) {
+        if (on) {
+            args << QString::fromLatin1(option);
+        }
+    }
+    if (!disc.folder.isEmpty()) {
+        args << QStringLiteral("--folder") << disc.folder;
+    }
     if (!disc.album.isNull()) {
         args << QStringLiteral("--album") << disc.album;
     }
@@ -41,6 +65,10 @@ QString CTestDiscImage::Make(const QString& dir, const TestDisc& disc, QString* 
         }
         if (track.data) {
             args << QStringLiteral("--data");
+        }
+        if (track.gap > 0) {
+            args << QStringLiteral("--gap")
+                 << (sectors ? QString::number(qRound(track.gap * 75)) : QString::number(track.gap));
         }
     }
     // Spawned without QProcess: Qt starts children with a vfork-style clone after which

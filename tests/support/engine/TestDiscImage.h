@@ -10,6 +10,7 @@ struct TestTrack {
     QString title;   // null: no TITLE line
     QString performer;
     bool data = false;
+    double gap = 0; // seconds of silence before the track's start
 };
 
 struct TestDisc {
@@ -17,12 +18,24 @@ struct TestDisc {
     QString artist;
     QString encoding = QStringLiteral("utf-8"); // utf-8, shift_jis, latin-1
     QList<TestTrack> tracks;
+    // The shape of the image (see scripts/make-disc-image): bin, wave or flac files, one per track
+    // when split; gaps as index, pregap or postgap; a cue sheet or a cdrdao toc file.
+    QString audio = QStringLiteral("bin");
+    bool split = false;
+    QString gapsAs = QStringLiteral("index");
+    bool bom = false;
+    bool cdTextFile = false;
+    bool upperNames = false;
+    QString folder; // audio files in this subfolder, named with backslashes
+    QString format = QStringLiteral("cue");
+    int rate = 44100;
+    int channels = 2;
 };
 
 class CTestDiscImage {
 public:
-    // Writes <dir>/<name>.cue and <name>.bin; the .cue's path, or empty with the script's output in
-    // `error`.
+    // Writes <dir>/<name>.cue (or .toc) and its audio files; the sheet's path, or empty with the
+    // script's output in `error`.
     static QString Make(const QString& dir, const TestDisc& disc, QString* error = nullptr,
                         const QString& name = QStringLiteral("disc"));
 };

@@ -1,0 +1,282 @@
+// Disc images in the shapes people keep them: each must be the same disc as one BIN image of the
+// same music (table of contents, titles, every audio sample), and each kind of damage is refused
+// with the user's file and line before anything is read.
+#include "mediaengine/disc/DiscReader.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/engine/TestDiscImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kSector = 2352;
+
+// Three tracks with Japanese text, a half-second gap before track 2 and a second before track 3.
+TestDisc Album() {
+    TestDisc disc;
+    disc.album = QStringLiteral("ひだまりの記憶");
+    disc.artist = QStringLiteral("青空楽団");
+    disc.tracks = {{.seconds = 2, .title = QStringLiteral("春の風")},
+                   {.seconds = 1.5,
+                    .title = QStringLiteral("夜明けのうた"),
+                    .performer = QStringLiteral("ゲスト"),
+                    .gap = 0.5},
+                   {.seconds = 1, .title = QStringLiteral("雨上がりの街"), .gap = 1}};
+    return disc;
+}
+
+// Every audio sector of the disc, track by track.
+QByteArray AllAudio(CDiscReader& reader) {
+    QByteArray all;
+    for (const DiscTrack& track : reader.Info().tracks) {
+        QByteArray pcm;
+        EXPECT_TRUE(reader.ReadSectors(track.firstSector, track.sectorCount, &pcm))
+            << reader.LastReadError().toStdString();
+        all += pcm;
+    }
+    return all;
+}
+
+class JapaneseUser {
+public:
+    JapaneseUser() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+    ~JapaneseUser() { QLocale::setDefault(m_previous); }
+
+private:
+    QLocale m_previous;
+};
+
+struct Shape {
+    const char* name;
+    void (*apply)(TestDisc*);
+};
+
+const Shape kShapes[] = {
+    {"one WAV per track, gaps at the end of the previous file",
+     [](TestDisc* d) {
+         d->audio = "wave";
+         d->split = true;
+     }},
+    {"one WAV per track, gaps as PREGAP",
+     [](TestDisc* d) {
+         d->audio = "wave";
+         d->split = true;
+         d->gapsAs = "pregap";
+     }},
+    {"one FLAC file", [](TestDisc* d) { d->audio = "flac"; }},
+    {"one FLAC per track, gaps as POSTGAP",
+     [](TestDisc* d) {
+         d->audio = "flac";
+         d->split = true;
+         d->gapsAs = "postgap";
+     }},
+    {"BIN with PREGAP", [](TestDisc* d) { d->gapsAs = "pregap"; }},
+    {"sheet with a byte order mark", [](TestDisc* d) { d->bom = true; }},
+    {"Shift_JIS sheet of WAV files",
+     [](TestDisc* d) {
+         d->encoding = "shift_jis";
+         d->audio = "wave";
+         d->split = true;
+     }},
+    {"names in capitals in a Windows subfolder",
+     [](TestDisc* d) {
+         d->audio = "wave";
+         d->split = true;
+         d->upperNames = true;
+         d->folder = "Audio";
+     }},
+    {"single BIN with names in capitals", [](TestDisc* d) { d->upperNames = true; }},
+    {"CD-Text file, Japanese block for a Japanese user",
+     [](TestDisc* d) {
+         d->cdTextFile = true;
+         d->gapsAs = "postgap";
+     }},
+};
+
+TEST(ImageShapes, EachShapeIsTheSameDiscAsOneBinImage) {
+    const JapaneseUser japanese;
+    CTempDir reference;
+    QString error;
+    const auto bin = CDiscReader::Open(CTestDiscImage::Make(reference.Path(), Album(), &error), &error);
+    ASSERT_TRUE(bin) << error.toStdString();
+    const DiscInfo& expected = bin->Info();
+    ASSERT_EQ(expected.tracks.size(), 3);
+    EXPECT_EQ(expected.tracks[1].firstSector, 150 + 38);
+    EXPECT_EQ(expected.tracks[2].firstSector, 150 + 38 + 112 + 75);
+    const QByteArray expectedAudio = AllAudio(*bin);
+    EXPECT_NE(expectedAudio.count('\0'), expectedAudio.size());
+
+    for (const Shape& shape : kShapes) {
+        SCOPED_TRACE(shape.name);
+        CTempDir dir;
+        TestDisc disc = Album();
+        shape.apply(&disc);
+        const QString cue = CTestDiscImage::Make(dir.Path(), disc, &error);
+        ASSERT_FALSE(cue.isEmpty()) << error.toStdString();
+        const auto reader = CDiscReader::Open(cue, &error);
+        ASSERT_TRUE(reader) << error.toStdString();
+        const DiscInfo& info = reader->Info();
+        EXPECT_EQ(info.toc, expected.toc);
+        EXPECT_EQ(info.album, expected.album);
+        EXPECT_EQ(info.artist, expected.artist);
+        ASSERT_EQ(info.tracks.size(), expected.tracks.size());
+        for (int i = 0; i < info.tracks.size(); ++i) {
+            EXPECT_EQ(info.tracks[i].firstSector, expected.tracks[i].firstSector) << i;
+            EXPECT_EQ(info.tracks[i].sectorCount, expected.tracks[i].sectorCount) << i;
+            EXPECT_EQ(info.tracks[i].title, expected.tracks[i].title) << i;
+            EXPECT_EQ(info.tracks[i].artist, expected.tracks[i].artist) << i;
+        }
+        EXPECT_TRUE(AllAudio(*reader) == expectedAudio);
+        // Reads that start inside a gap and cross from one file into the next.
+        QByteArray pcm;
+        ASSERT_TRUE(reader->ReadSectors(140, 100, &pcm)) << reader->LastReadError().toStdString();
+        EXPECT_TRUE(pcm == expectedAudio.mid(140 * kSector, 100 * kSector));
+        EXPECT_FALSE(reader->ReadSectors(info.tracks[2].firstSector, info.tracks[2].sectorCount + 1, &pcm));
+    }
+}
+
+TEST(ImageShapes, CdTextFileGivesTheFirstBlockToOtherUsers) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    CTempDir dir;
+    TestDisc disc = Album();
+    disc.cdTextFile = true;
+    disc.audio = "flac";
+    QString error;
+    const auto reader = CDiscReader::Open(CTestDiscImage::Make(dir.Path(), disc, &error), &error);
+    QLocale::setDefault(QLocale::c());
+    ASSERT_TRUE(reader) << error.toStdString();
+    EXPECT_EQ(reader->Info().album, QStringLiteral("Album"));
+    EXPECT_EQ(reader->Info().artist, QStringLiteral("Artist"));
+    EXPECT_EQ(reader->Info().tracks[2].title, QStringLiteral("Track 03"));
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// A damaged copy of a good image: the sheet and its files as the generator wrote them, then changed.
+struct Damage {
+    const char* name;
+    void (*shape)(TestDisc*);
+    void (*damage)(const CTempDir&);
+    const char* where;  // the start of the error: the sheet and its line
+    const char* reason; // a part of the error text
+};
+
+void WaveSplit(TestDisc* d) {
+    d->audio = "wave";
+    d->split = true;
+}
+
+void ReplaceInSheet(const CTempDir& dir, const QByteArray& from, const QByteArray& to) {
+    QByteArray sheet = ReadFile(dir.File("disc.cue"));
+    ASSERT_TRUE(sheet.contains(from)) << sheet.toStdString();
+    sheet.replace(from, to);
+    WriteFile(dir.File("disc.cue"), sheet);
+}
+
+const Damage kDamages[] = {
+    {"a WAV file missing", WaveSplit, [](const CTempDir& d) { QFile::remove(d.File("disc-02.wav")); },
+     "disc.cue:11:", "disc-02.wav is missing"},
+    {"a WAV file cut short", WaveSplit,
+     [](const CTempDir& d) { QFile::resize(d.File("disc-01.wav"), 44 + kSector * 100); },
+     "disc.cue:10:", "beyond the end of disc-01.wav"},
+    {"a text file in place of a WAV", WaveSplit,
+     [](const CTempDir& d) { WriteFile(d.File("disc-03.wav"), QByteArray(5000, 'x')); },
+     "disc.cue:16:", "not a WAV or FLAC file"},
+    {"a WAV of 48 kHz", [](TestDisc* d) { WaveSplit(d), d->rate = 48000; }, [](const CTempDir&) {},
+     "disc.cue:3:", "48000 Hz"},
+    {"a mono FLAC", [](TestDisc* d) { d->audio = "flac", d->channels = 1; }, [](const CTempDir&) {},
+     "disc.cue:3:", "1 channels"},
+    {"a FLAC file cut short", [](TestDisc* d) { d->audio = "flac"; },
+     [](const CTempDir& d) { QFile::resize(d.File("disc.flac"), 300000); }, "disc.cue:3:", "truncated"},
+    {"a file type that is no audio", WaveSplit,
+     [](const CTempDir& d) { ReplaceInSheet(d, "\"disc-01.wav\" WAVE", "\"disc-01.wav\" MP3"); },
+     "disc.cue:3:", "MP3"},
+    {"a data track in a WAV file", WaveSplit,
+     [](const CTempDir& d) { ReplaceInSheet(d, "TRACK 03 AUDIO", "TRACK 03 MODE1/2352"); },
+     "disc.cue:13:", "data track"},
+    {"seconds out of range", WaveSplit,
+     [](const CTempDir& d) { ReplaceInSheet(d, "INDEX 00 00:02:00", "INDEX 00 00:62:00"); },
+     "disc.cue:10:", "bad time"},
+    {"a catalogue number of 12 digits", WaveSplit,
+     [](const CTempDir& d) { ReplaceInSheet(d, "PERFORMER", "CATALOG 490000000000\r\nPERFORMER"); },
+     "disc.cue:1:", "catalogue"},
+    {"PREGAP after the INDEX", [](TestDisc* d) { d->gapsAs = "pregap"; },
+     [](const CTempDir& d) {
+         ReplaceInSheet(d, "    PREGAP 00:00:38\r\n    INDEX 01 00:02:00",
+                        "    INDEX 01 00:02:00\r\n    PREGAP 00:00:38");
+     },
+     "disc.cue:11:", "PREGAP"},
+    {"an unclosed quotation mark", WaveSplit,
+     [](const CTempDir& d) { ReplaceInSheet(d, "TITLE \"春の風\"", "TITLE \"春の風"); },
+     "disc.cue:5:", "quotation"},
+    {"CD-Text file truncated", [](TestDisc* d) { d->cdTextFile = true; },
+     [](const CTempDir& d) { QFile::resize(d.File("disc.cdt"), ReadFile(d.File("disc.cdt")).size() - 7); },
+     "disc.cue:1:", "truncated"},
+    {"CD-Text file with a bad CRC", [](TestDisc* d) { d->cdTextFile = true; },
+     [](const CTempDir& d) {
+         QByteArray cdt = ReadFile(d.File("disc.cdt"));
+         cdt[4 + 18 * 2 + 6] = char(cdt[4 + 18 * 2 + 6] ^ 0x20);
+         WriteFile(d.File("disc.cdt"), cdt);
+     },
+     "disc.cue:1:", "bad CRC"},
+    {"CD-Text file missing", [](TestDisc* d) { d->cdTextFile = true; },
+     [](const CTempDir& d) { QFile::remove(d.File("disc.cdt")); }, "disc.cue:1:", "disc.cdt is missing"},
+};
+
+TEST(ImageShapes, DamagedImagesAreRefusedNamingTheSheetAndLine) {
+    for (const Damage& c : kDamages) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        TestDisc disc = Album();
+        c.shape(&disc);
+        QString error;
+        const QString cue = CTestDiscImage::Make(dir.Path(), disc, &error);
+        ASSERT_FALSE(cue.isEmpty()) << error.toStdString();
+        c.damage(dir);
+        EXPECT_FALSE(CDiscReader::Open(cue, &error));
+        EXPECT_TRUE(error.startsWith(dir.File(QString::fromUtf8(c.where)))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+    }
+}
+
+TEST(ImageShapes, ErrorsNameTheUsersFilesNotTemporaryOnes) {
+    // libcdio is given a sheet with a byte order mark or an unfitting name under a temporary name;
+    // what goes wrong must still point at the user's sheet.
+    CTempDir dir;
+    TestDisc disc = Album();
+    disc.bom = true;
+    const QString cue = CTestDiscImage::Make(dir.Path(), disc, nullptr, "アルバム");
+    ASSERT_FALSE(cue.isEmpty());
+    ASSERT_TRUE(QFile::resize(dir.File("アルバム.bin"), kSector * 200));
+    QString error;
+    EXPECT_FALSE(CDiscReader::Open(cue, &error));
+    EXPECT_TRUE(error.startsWith(cue)) << error.toStdString();
+    EXPECT_TRUE(error.contains("short")) << error.toStdString();
+    EXPECT_EQ(error.count(QDir::tempPath()), error.count(dir.Path())) << error.toStdString();
+}
+
+TEST(ImageShapes, IndexesGoingBackwardsAreRefusedAtTheirLine) {
+    CTempDir dir;
+    const QString cue = CTestDiscImage::Make(dir.Path(), Album());
+    ASSERT_FALSE(cue.isEmpty());
+    QByteArray sheet = ReadFile(cue);
+    sheet.replace("INDEX 01 00:05:00", "INDEX 01 00:01:00");
+    WriteFile(cue, sheet);
+    QString error;
+    EXPECT_FALSE(CDiscReader::Open(cue, &error));
+    EXPECT_TRUE(error.startsWith(cue + QStringLiteral(":15:"))) << error.toStdString();
+}
+
+} // namespace
