@@ -17,8 +17,8 @@ def read_xpm(path):
     width, height, ncolours, per = (int(v) for v in strings[0].split()[:4])
     colours = {}
     for line in strings[1:1 + ncolours]:
-        code, spec = line[:per], line[per:].split()
-        value = spec[spec.index("c") + 1]
+        code, fields = line[:per], line[per:].split()
+        value = fields[fields.index("c") + 1]
         if value.lower() == "none":
             colours[code] = (0, 0, 0, 0)
         elif re.fullmatch(r"#[0-9a-fA-F]{6}", value):

@@ -3,6 +3,7 @@
 // then starts on this machine (host mode) for a user who never ran it, shows its main window and
 // ends by itself. Every file the program writes lands in the scratch folder; the picture of the
 // window goes into the build tree.
+#include "FreshUser.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TempDir.h"
@@ -35,34 +36,9 @@ protected:
                        QStringLiteral("--prefix"), Prefix()});
         ASSERT_TRUE(install.waitForFinished(120000));
         ASSERT_EQ(install.exitCode(), 0) << install.readAll().constData();
-        QDir().mkpath(Home());
-        QDir().mkpath(m_work.File(QStringLiteral("runtime")));
-        QFile::setPermissions(m_work.File(QStringLiteral("runtime")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     QString Prefix() const { return m_work.File(QStringLiteral("prefix")); }
-    QString Home() const { return m_work.File(QStringLiteral("home")); }
-
-    // The installed program, with nothing of the caller's session: no display, a home of its own.
-    QProcessEnvironment FreshUser() const {
-        QProcessEnvironment env;
-        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
-        env.insert(QStringLiteral("HOME"), Home());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Home() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), Home() + QStringLiteral("/.local/share"));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), Home() + QStringLiteral("/.cache"));
-        env.insert(QStringLiteral("XDG_STATE_HOME"), Home() + QStringLiteral("/.local/state"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_work.File(QStringLiteral("runtime")));
-        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        for (const char* sanitizer : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-            if (qEnvironmentVariableIsSet(sanitizer)) {
-                env.insert(QString::fromLatin1(sanitizer), qEnvironmentVariable(sanitizer));
-            }
-        }
-        return env;
-    }
 
     CTempDir m_work;
 };
@@ -109,7 +85,7 @@ TEST_F(Installed, TheProgramStartsOnThisMachineForANewUserAndShowsItsWindow) {
     QFile::remove(picture);
 
     QProcess program;
-    program.setProcessEnvironment(FreshUser());
+    program.setProcessEnvironment(FreshUserEnvironment(m_work.File(QStringLiteral("user"))));
     program.setProcessChannelMode(QProcess::MergedChannels);
     program.start(Prefix() + QStringLiteral("/bin/ollivane"),
                   {QStringLiteral("--screenshot"), picture, QStringLiteral("--exit")});
@@ -127,7 +103,7 @@ TEST_F(Installed, TheProgramStartsOnThisMachineForANewUserAndShowsItsWindow) {
 
     // The first start made the user's hive from nothing, with the installer defaults; the machine's
     // hive was only read.
-    const QString userHive = Home() + QStringLiteral("/.config/ollivane/HKEY_CURRENT_USER.reg");
+    const QString userHive = FreshUserHive(m_work.File(QStringLiteral("user")));
     ASSERT_TRUE(QFile::exists(userHive));
     CRegistry registry(userHive, QString());
     const QString settings = QStringLiteral("Software\\Korvel\\Tessaly");
