@@ -330,3 +330,41 @@ TEST_F(RipToolRun, HelpPrintsUsageAndSucceeds) {
     EXPECT_TRUE(run.out.startsWith(QStringLiteral("Usage: ollivane-rip [options] IMAGE_OR_DEVICE OUTDIR")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("--tracks LIST")));
 }
+
+TEST_F(RipToolRun, RipsAFlacAlbumWithItsSheetToTheSameMp3AudioAsTheBinImage) {
+    // An album kept as one FLAC file and its sheet is the same disc as its BIN image: the rips hold
+    // the same MPEG frames, byte for byte, after their tags.
+    const QStringList tracks = {QStringLiteral("--album"), QStringLiteral("ひだまりの記憶"),
+                                QStringLiteral("--track"), QStringLiteral("2"),
+                                QStringLiteral("--title"), QStringLiteral("春の風"),
+                                QStringLiteral("--track"), QStringLiteral("1.5"),
+                                QStringLiteral("--gap"),   QStringLiteral("0.5"),
+                                QStringLiteral("--title"), QStringLiteral("夜明けのうた")};
+    const QString bin = Image(tracks, QStringLiteral("bin"));
+    const QString flac = Image(tracks + QStringList{QStringLiteral("--audio"), QStringLiteral("flac")},
+                               QStringLiteral("flac"));
+    const QString binOut = m_dir.File(QStringLiteral("from-bin"));
+    const QString flacOut = m_dir.File(QStringLiteral("from-flac"));
+    for (const auto& [image, out] : {std::pair{bin, binOut}, std::pair{flac, flacOut}}) {
+        const RunResult run = Run({image, out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString() << run.out.toStdString();
+    }
+    const QStringList files = FilesBelow(binOut);
+    ASSERT_EQ(files.size(), 2);
+    ASSERT_EQ(FilesBelow(flacOut), files);
+    const auto frames = [](const QString& path) {
+        QFile file(path);
+        const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (!data.startsWith("ID3") || data.size() < 10) {
+            return QByteArray();
+        }
+        const auto b = [&data](int i) { return qsizetype(quint8(data[i]) & 0x7F); };
+        return data.mid(10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9)));
+    };
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const QByteArray expected = frames(QDir(binOut).filePath(file));
+        EXPECT_GT(expected.size(), 10000);
+        EXPECT_TRUE(frames(QDir(flacOut).filePath(file)) == expected);
+    }
+}
