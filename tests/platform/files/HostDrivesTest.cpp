@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -320,17 +321,35 @@ TEST(HostDrives, TheTableFollowsTheMountTable) {
     EXPECT_EQ(waitFor(with), with);
 }
 
-TEST(HostDrives, FollowingTheRealMountTableStopsWithTheTable) {
-    // The real /proc/self/mountinfo: the watch starts, wakes on the kernel's flag or its timer, and
-    // a table that goes away takes its thread with it.
+TEST(HostDrives, TheKernelsFlagOnTheMountTableWakesTheWatchAtOnce) {
+    // The real /proc/self/mountinfo, watched with a timer far longer than the test: only the
+    // kernel's flag can bring the change in time. A configured card whose folder gets a read-only
+    // file system mounted on it becomes a read-only card.
     CFakeMachine machine;
+    const QString card = machine.File(QStringLiteral("card"));
+    QDir().mkpath(card);
+    machine.Config("card " + QFile::encodeName(card) + '\n');
     CVolumes::HostSources sources = machine.Sources();
     sources.mounts = QStringLiteral("/proc/self/mountinfo");
-    sources.sysBlock = machine.File(QStringLiteral("sys"));
     auto volumes = std::make_unique<CVolumes>();
     ASSERT_TRUE(volumes->LoadHost(sources));
-    volumes->FollowHost(10);
-    QThread::msleep(50);
-    EXPECT_EQ(volumes->DriveOf(QLatin1Char('C'))->root, machine.Home());
+    volumes->FollowHost(600000);
+    ASSERT_FALSE(volumes->DriveOf(QLatin1Char('E'))->readOnly);
+    QThread::msleep(100); // the watch has read the table once
+
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("ro"), QStringLiteral("tmpfs"), card}) != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted on this machine; the kernel's flag was not tried";
+    QElapsedTimer timer;
+    timer.start();
+    while (!volumes->DriveOf(QLatin1Char('E'))->readOnly && timer.elapsed() < 5000)
+        QThread::msleep(10);
+    EXPECT_TRUE(volumes->DriveOf(QLatin1Char('E'))->readOnly);
+    EXPECT_EQ(volumes->DriveOf(QLatin1Char('E'))->fileSystem, QStringLiteral("TMPFS"));
+    EXPECT_EQ(QProcess::execute(QStringLiteral("umount"), {card}), 0);
+    // A table that goes away takes the watch's thread with it, long timer or not.
+    timer.restart();
     volumes.reset();
+    EXPECT_LT(timer.elapsed(), 2000);
 }
