@@ -58,6 +58,12 @@ TEST(KnownFolders, HostFoldersAreNamedOnTheHomeDrive) {
     EXPECT_EQ(SHGetFolderPath(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, &path), S_OK);
     EXPECT_EQ(path, QString::fromUtf8("C:\\文書"));
     EXPECT_TRUE(QFileInfo(home.File(QString::fromUtf8("文書"))).isDir());
+    // Loading the user's machine makes a missing documents folder; the music folder is left alone.
+    ASSERT_TRUE(QDir(home.File(QString::fromUtf8("文書"))).removeRecursively());
+    sources.makeDocuments = true;
+    ASSERT_TRUE(volumes.LoadHost(sources));
+    EXPECT_EQ(SHGetFolderPath(nullptr, CSIDL_PERSONAL, nullptr, 0, &path), S_OK);
+    EXPECT_TRUE(QFileInfo(home.File(QString::fromUtf8("文書"))).isDir());
     EXPECT_EQ(SHGetFolderPath(nullptr, CSIDL_MYMUSIC, nullptr, 0, &path), E_FAIL);
     EXPECT_EQ(SHGetFolderPath(nullptr, CSIDL_MYMUSIC | CSIDL_FLAG_CREATE, nullptr, 0, &path), S_OK);
     EXPECT_EQ(path, QString::fromUtf8("C:\\音楽"));
