@@ -1,6 +1,7 @@
 #include "mediaengine/disc/CdioDiscReader.h"
 
 #include "mediaengine/disc/CdTextDecoder.h"
+#include "mediaengine/disc/CdrdaoToc.h"
 #include "mediaengine/disc/CueSheet.h"
 
 #include <QFile>
@@ -136,35 +137,55 @@ QString CCdioDiscReader::UserMessage(const QString& text, const QString& userPat
     QString message = text;
     if (m_alias) {
         message.replace(m_alias->filePath(QStringLiteral("disc.cue")), userPath);
+        message.replace(m_alias->filePath(QStringLiteral("disc.toc")), userPath);
         message.replace(m_alias->path(), QFileInfo(userPath).path());
     }
     return message;
 }
 
 std::unique_ptr<CDiscReader> CCdioDiscReader::OpenCdrdao(const QString& tocPath, QString* error) {
-    // cdrdao keeps raw audio big-endian, as its manual says and its toc2cue swaps for a BIN.
-    return OpenImageFile(tocPath, DRIVER_CDRDAO, true, error);
+    CCdrdaoToc toc;
+    if (!toc.Load(tocPath, error)) {
+        return nullptr;
+    }
+    auto alias = std::make_unique<QTemporaryDir>();
+    QFile copy(alias->filePath(QStringLiteral("disc.toc")));
+    if (!alias->isValid() || !copy.open(QIODevice::WriteOnly) ||
+        copy.write(toc.Text()) != toc.Text().size() || !copy.flush()) {
+        *error = QStringLiteral("cannot prepare %1 for reading").arg(tocPath);
+        return nullptr;
+    }
+    copy.close();
+    // cdrdao keeps raw audio big-endian, as its manual says and its toc2cue swaps for a BIN. libcdio
+    // ends the last track its START pregap too late: it counts the file's length from the start.
+    return OpenImageFile(copy.fileName(), tocPath, DRIVER_CDRDAO, true, std::move(alias), error,
+                         toc.LastTrackPregap());
 }
 
 std::unique_ptr<CDiscReader> CCdioDiscReader::OpenNero(const QString& nrgPath, QString* error) {
-    return OpenImageFile(nrgPath, DRIVER_NRG, false, error);
+    return OpenImageFile(QFileInfo(nrgPath).absoluteFilePath(), nrgPath, DRIVER_NRG, false, nullptr, error);
 }
 
-std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImageFile(const QString& path, int driver, bool bigEndian,
-                                                            QString* error) {
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenImageFile(const QString& path, const QString& userPath,
+                                                            int driver, bool bigEndian,
+                                                            std::unique_ptr<QTemporaryDir> alias,
+                                                            QString* error, int leadOutExcess) {
     InstallLogHandler();
     const std::lock_guard<std::mutex> lock(g_openMutex);
     t_cdioMessage.clear();
     std::unique_ptr<CCdioDiscReader> reader(new CCdioDiscReader());
-    reader->m_cdio = cdio_open(QFile::encodeName(QFileInfo(path).absoluteFilePath()).constData(),
-                               static_cast<driver_id_t>(driver));
+    reader->m_alias = std::move(alias);
+    reader->m_leadOutExcess = leadOutExcess;
+    reader->m_cdio = cdio_open(QFile::encodeName(path).constData(), static_cast<driver_id_t>(driver));
     if (reader->m_cdio == nullptr) {
-        *error = WithCdioMessage(QStringLiteral("%1 is not a disc image that can be read").arg(path));
+        *error = reader->UserMessage(
+            WithCdioMessage(QStringLiteral("%1 is not a disc image that can be read").arg(userPath)),
+            userPath);
         return nullptr;
     }
     reader->m_direct = true;
     if (!reader->Load(0, -1, bigEndian, error)) {
-        error->prepend(path + QLatin1String(": "));
+        *error = reader->UserMessage(userPath + QLatin1String(": ") + *error, userPath);
         return nullptr;
     }
     return reader;
@@ -219,6 +240,7 @@ bool CCdioDiscReader::Load(int expectedTracks, qint64 imageSectors, bool bigEndi
         return false;
     }
     m_leadOut = cdio_get_track_lsn(m_cdio, CDIO_CDROM_LEADOUT_TRACK);
+    m_leadOut -= m_leadOutExcess;
     if (m_leadOut == CDIO_INVALID_LSN || m_leadOut <= 0) {
         *error = QStringLiteral("the disc has no readable lead-out");
         return false;

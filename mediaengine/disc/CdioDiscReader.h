@@ -41,8 +41,11 @@ private:
     CCdioDiscReader() = default;
     // Reads the table of contents and CD-Text and prepares audio reading. `expectedTracks` is the
     // count the CUE sheet lists (0 for a drive); `imageSectors` the BIN's size (-1 for a drive).
-    static std::unique_ptr<CDiscReader> OpenImageFile(const QString& path, int driver, bool bigEndian,
-                                                      QString* error);
+    // Opens `path` with a libcdio image driver; messages name `userPath`.
+    static std::unique_ptr<CDiscReader> OpenImageFile(const QString& path, const QString& userPath,
+                                                      int driver, bool bigEndian,
+                                                      std::unique_ptr<QTemporaryDir> alias, QString* error,
+                                                      int leadOutExcess = 0);
     bool Load(int expectedTracks, qint64 imageSectors, bool bigEndian, QString* error);
     // `text` with the temporary names libcdio was given replaced by the user's.
     QString UserMessage(const QString& text, const QString& userPath) const;
@@ -52,9 +55,10 @@ private:
     CdIo_t* m_cdio = nullptr;
     cdrom_drive_t* m_drive = nullptr;
     cdrom_paranoia_t* m_paranoia = nullptr;
-    std::unique_ptr<QTemporaryDir> m_alias; // a CUE/BIN pair under the names libcdio insists on
+    std::unique_ptr<QTemporaryDir> m_alias; // the image as libcdio can read it: names, paths, no BOM
     DiscInfo m_info;
     int m_leadOut = 0;
+    int m_leadOutExcess = 0;  // sectors libcdio counts past the image's real end
     int m_nextSector = -1;    // where paranoia stands, so sequential reads need no seek
     bool m_direct = false;    // an image read without paranoia
     bool m_bigEndian = false; // the image's samples are big-endian

@@ -89,6 +89,7 @@ const Shape kShapes[] = {
          d->folder = "Audio";
      }},
     {"single BIN with names in capitals", [](TestDisc* d) { d->upperNames = true; }},
+    {"cdrdao TOC file", [](TestDisc* d) { d->format = "toc"; }},
     {"CD-Text file, Japanese block for a Japanese user",
      [](TestDisc* d) {
          d->cdTextFile = true;
@@ -277,6 +278,41 @@ TEST(ImageShapes, IndexesGoingBackwardsAreRefusedAtTheirLine) {
     QString error;
     EXPECT_FALSE(CDiscReader::Open(cue, &error));
     EXPECT_TRUE(error.startsWith(cue + QStringLiteral(":15:"))) << error.toStdString();
+}
+
+TEST(ImageShapes, DamagedTocFilesAreRefusedNamingTheTocFile) {
+    struct Case {
+        const char* name;
+        void (*damage)(const CTempDir&);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"audio file missing", [](const CTempDir& d) { QFile::remove(d.File("disc.raw")); },
+         ":17: the file disc.raw"},
+        {"audio file cut short", [](const CTempDir& d) { QFile::resize(d.File("disc.raw"), kSector * 200); },
+         ":26: disc.raw is shorter"},
+        {"silence no file holds",
+         [](const CTempDir& d) {
+             QByteArray toc = ReadFile(d.File("disc.toc"));
+             toc.replace("START 00:00:38", "PREGAP 00:00:38");
+             WriteFile(d.File("disc.toc"), toc);
+         },
+         "PREGAP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        TestDisc disc = Album();
+        disc.format = "toc";
+        QString error;
+        const QString toc = CTestDiscImage::Make(dir.Path(), disc, &error);
+        ASSERT_FALSE(toc.isEmpty()) << error.toStdString();
+        c.damage(dir);
+        EXPECT_FALSE(CDiscReader::Open(toc, &error));
+        EXPECT_TRUE(error.startsWith(toc)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+        EXPECT_EQ(error.count(QDir::tempPath()), error.count(dir.Path())) << error.toStdString();
+    }
 }
 
 } // namespace

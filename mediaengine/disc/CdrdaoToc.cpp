@@ -1,0 +1,104 @@
+#include "mediaengine/disc/CdrdaoToc.h"
+
+#include "mediaengine/disc/CdTextDecoder.h"
+#include "mediaengine/disc/CueSheet.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+
+namespace {
+constexpr qint64 kMaxTocBytes = 256 * 1024;
+const QList<QByteArray> kFileKeywords = {"FILE", "AUDIOFILE", "DATAFILE"};
+
+// mm:ss:ff as sectors; -1 for anything else.
+int MsfSectors(const QByteArray& text) {
+    const QList<QByteArray> parts = text.split(':');
+    if (parts.size() != 3) {
+        return -1;
+    }
+    bool ok[3] = {};
+    const int m = parts[0].toInt(&ok[0]);
+    const int s = parts[1].toInt(&ok[1]);
+    const int f = parts[2].toInt(&ok[2]);
+    return ok[0] && ok[1] && ok[2] && s < 60 && f < 75 ? (m * 60 + s) * 75 + f : -1;
+}
+} // namespace
+
+bool CCdrdaoToc::Load(const QString& tocPath, QString* error) {
+    QFile file(tocPath);
+    if (file.size() > kMaxTocBytes || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1 cannot be read as a TOC file").arg(tocPath);
+        return false;
+    }
+    const QByteArray text = file.readAll();
+    if (text.contains('\0')) {
+        *error = QStringLiteral("%1 is not a TOC file (binary data)").arg(tocPath);
+        return false;
+    }
+    const QString folder = QFileInfo(tocPath).absolutePath();
+    QList<QByteArray> lines = text.split('\n');
+    m_lastTrackPregap = 0;
+    int files = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        QByteArray& line = lines[i];
+        const QByteArray trimmed = line.trimmed();
+        const qsizetype space = trimmed.indexOf(' ');
+        const QByteArray keyword = space < 0 ? trimmed : trimmed.left(space);
+        if (keyword == "TRACK") {
+            m_lastTrackPregap = 0;
+        } else if (keyword == "START") {
+            m_lastTrackPregap = qMax(0, MsfSectors(trimmed.mid(space + 1).trimmed()));
+        } else if (keyword == "PREGAP" || keyword == "SILENCE" || keyword == "ZERO") {
+            // libcdio does not make the silence these ask for.
+            *error = QStringLiteral("%1:%2: %3 (silence no file holds) cannot be read from a TOC file")
+                         .arg(tocPath)
+                         .arg(i + 1)
+                         .arg(QString::fromLatin1(keyword));
+            return false;
+        }
+        if (space < 0 || !kFileKeywords.contains(keyword)) {
+            continue;
+        }
+        const qsizetype open = line.indexOf('"');
+        const qsizetype close = open < 0 ? -1 : line.indexOf('"', open + 1);
+        if (close < 0) {
+            *error =
+                QStringLiteral("%1:%2: a file name in quotation marks is expected").arg(tocPath).arg(i + 1);
+            return false;
+        }
+        const QString name = CCdTextDecoder::FromBytes(line.mid(open + 1, close - open - 1));
+        const QString path = CCueSheet::ResolveName(folder, name);
+        if (path.isEmpty()) {
+            *error = QStringLiteral("%1:%2: the file %3 is missing").arg(tocPath).arg(i + 1).arg(name);
+            return false;
+        }
+        if (path.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive)) {
+            // libcdio would play the WAV header as sound.
+            *error = QStringLiteral("%1:%2: %3 is a WAV file; only raw audio files are read from a TOC file")
+                         .arg(tocPath)
+                         .arg(i + 1)
+                         .arg(name);
+            return false;
+        }
+        // libcdio does not check that a file holds what the TOC takes from it; a rip would fail late.
+        const QList<QByteArray> span = line.mid(close + 1).simplified().split(' ');
+        const int start = span.size() == 2 ? MsfSectors(span[0]) : -1;
+        const int length = span.size() == 2 ? MsfSectors(span[1]) : -1;
+        if (start >= 0 && length >= 0 && (qint64(start) + length) * 2352 > QFileInfo(path).size()) {
+            *error = QStringLiteral("%1:%2: %3 is shorter than the audio taken from it; the file is short")
+                         .arg(tocPath)
+                         .arg(i + 1)
+                         .arg(name);
+            return false;
+        }
+        line = line.left(open + 1) + QFile::encodeName(path) + line.mid(close);
+        ++files;
+    }
+    if (files == 0) {
+        *error = QStringLiteral("%1 names no audio file").arg(tocPath);
+        return false;
+    }
+    m_text = lines.join('\n');
+    return true;
+}
