@@ -46,6 +46,8 @@ void SaveScreenshot(QWidget* window, const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (window->grab().save(path, "PNG")) {
         std::fprintf(stdout, "screenshot: %s\n", qPrintable(QFileInfo(path).absoluteFilePath()));
+        // Whoever runs the program waits for this line, also through a pipe.
+        std::fflush(stdout);
     } else {
         std::fprintf(stderr, "ollivane: cannot save the screenshot to %s\n", qPrintable(path));
     }

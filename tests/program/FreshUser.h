@@ -23,6 +23,9 @@ inline QProcessEnvironment FreshUserEnvironment(const QString& folder, const QSt
     env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
     env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/.local/state"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    // The single-instance lock lives in the temporary folder: a program another test (or the real
+    // user) runs on this machine must not count as this user's first instance.
+    env.insert(QStringLiteral("TMPDIR"), runtime);
     env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     // The program's own windows stay offscreen; a display given here is only looked at.
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
