@@ -124,6 +124,8 @@ int main(int argc, char** argv) {
         services.registry = &sandbox->Registry();
         services.volumes = &sandbox->Volumes();
         services.system = &simSystem;
+        // The single-instance lock lives in the sandbox: two runs on one sandbox keep each other out.
+        simSystem.SetLockFolder(dir);
     } else {
         hostRegistry = CRegistry::CreateHost();
         hostVolumes = std::make_unique<CVolumes>();

@@ -14,6 +14,7 @@
 #include "resources/StringTable.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -84,6 +85,14 @@ void CQuendaApp::ReadInstallerDefaults() {
     RegCloseKey(key);
 }
 
+void CQuendaApp::BringMainWindowForward() {
+    if (HWND window = FindWindow(QString(), LoadString(IDS_APP_TITLE))) {
+        SetForegroundWindow(window);
+        std::fprintf(stdout, "a second start: the window is brought to the front\n");
+        std::fflush(stdout);
+    }
+}
+
 void CQuendaApp::CloseMutex() {
     // Closing the last handle releases the ownership taken at creation.
     if (m_hMutex) {
@@ -119,7 +128,9 @@ bool CQuendaApp::InitInstance() {
     CWaitCursor waitCursor;
     AtlAxWinInit();
 
-    // 2. One instance per machine.
+    // 2. One instance per machine. A later start that finds the mutex taken asks this process to
+    // bring its window forward.
+    SetBringForwardHandler(BringMainWindowForward);
     m_hMutex = CreateMutex(nullptr, TRUE, MutexName());
     const DWORD mutexError = GetLastError();
     if (!m_hMutex && mutexError == static_cast<DWORD>(ERROR_ACCESS_DENIED)) {
@@ -128,8 +139,12 @@ bool CQuendaApp::InitInstance() {
         return false;
     }
     if (m_hMutex && mutexError == static_cast<DWORD>(ERROR_ALREADY_EXISTS)) {
+        // The first window is in another process: its owner is asked, and ends this start silently
+        // whether or not it answers.
         if (HWND first = FindWindow(QString(), LoadString(IDS_APP_TITLE))) {
             SetForegroundWindow(first);
+        } else {
+            BringMutexOwnerForward(MutexName());
         }
         CloseMutex();
         return false;
@@ -169,6 +184,8 @@ bool CQuendaApp::InitInstance() {
     // 7. The main window, modally.
     {
         auto dialog = std::make_unique<CQuendaDlg>();
+        // Held (not merely opened): no other run of the program is alive.
+        dialog->SetSoleInstance(m_hMutex != nullptr);
         dialog->SetInstallerDefaults(m_installerModelDefault, m_installerAutoSyncDefault);
         if (m_mainWindowHook) {
             m_mainWindowHook(*dialog);

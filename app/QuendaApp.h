@@ -43,6 +43,8 @@ public:
 
 private:
     void ReadInstallerDefaults();
+    // A later start asked for this process's window.
+    static void BringMainWindowForward();
     void CloseMutex();
     // Shows why the program cannot run (error icon, no owner).
     void Refuse(UINT textId, UINT captionId);

@@ -47,6 +47,9 @@ public:
     HWND Handle() const { return m_window.Handle(); }
     // The installer's defaults for the settings, handed over by the application before the run.
     void SetInstallerDefaults(int32_t model, int32_t autoSync);
+    // This run holds the single-instance lock, so no other run is alive: preference backups lying
+    // about were left by runs that ended without giving the preferences back, and go back first.
+    void SetSoleInstance(bool sole) { m_soleInstance = sole; }
     // The start-up steps, the modal run, then the destruction steps (the player goes and its
     // preferences come back) before this returns; the dialog's result.
     int DoModal();
@@ -217,6 +220,7 @@ private:
 
     int32_t m_installerModel = 0;
     int32_t m_installerAutoSync = 0;
+    bool m_soleInstance = false;
     DWORD m_bitRate = 128000;
 
     // The job.

@@ -30,6 +30,12 @@ bool CQuendaDlg::OnInitDialog() {
         return FailInit(IDS_ERR_PLAYER_RUNNING);
     }
 
+    // Backups left by runs that ended without giving the player's preferences back: the oldest
+    // holds the user's own values, which must be in place before they are backed up again.
+    if (m_soleInstance) {
+        m_regAcc.RestoreLeftoverBackups();
+    }
+
     // 5 to 8. The player's preferences are backed up and ours written; the settings' defaults on a
     // first run; the file naming of the player model.
     TakeOverPlayerPreferences(m_regAcc, m_settings, m_installerModel, m_installerAutoSync);

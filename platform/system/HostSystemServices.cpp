@@ -3,18 +3,18 @@
 #include "platform/files/Volumes.h"
 #include "platform/win/LastError.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
 
-CHostSystemServices::CHostSystemServices(QString lockDir) : m_lockDir(std::move(lockDir)) {
-    if (m_lockDir.isEmpty()) {
-        m_lockDir = QDir::tempPath();
-    }
-}
+namespace {
+// The first instance answers from its event loop; one that is busy starting up may not.
+constexpr int kBringForwardTimeoutMs = 3000;
+} // namespace
+
+CHostSystemServices::CHostSystemServices(QString lockDir)
+    : m_mutexes(lockDir.isEmpty() ? QDir::tempPath() : lockDir) {}
 
 CHostSystemServices::~CHostSystemServices() = default;
 
@@ -33,42 +33,20 @@ BOOL CHostSystemServices::GetVersionEx(OSVERSIONINFOEX* info) {
     return TRUE;
 }
 
-QString CHostSystemServices::LockPathOf(const QString& name) const {
-    // Mutex names carry backslashes and blanks; the file name is a digest of the name.
-    const QByteArray digest =
-        QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir(m_lockDir).filePath(
-        QStringLiteral("ollivane-mutex-%1.lock").arg(QString::fromLatin1(digest)));
-}
-
 HANDLE CHostSystemServices::CreateMutex(const QString& name) {
-    auto lock = std::make_unique<QLockFile>(LockPathOf(name));
-    lock->setStaleLockTime(0); // a lock of a dead process is recognised by its pid, not by age
-    m_nextHandle += 4;
-    const auto handle = m_nextHandle;
-    if (lock->tryLock(0)) {
-        m_locks[handle] = std::move(lock);
-        SetLastError(ERROR_SUCCESS);
-        return reinterpret_cast<HANDLE>(handle);
-    }
-    if (lock->error() == QLockFile::LockFailedError) {
-        m_locks[handle] = nullptr; // opened, but another process owns it
-        SetLastError(ERROR_ALREADY_EXISTS);
-        return reinterpret_cast<HANDLE>(handle);
-    }
-    // The lock file belongs to someone we may not touch (another user's instance).
-    SetLastError(lock->error() == QLockFile::PermissionError ? ERROR_ACCESS_DENIED : ERROR_INVALID_FUNCTION);
-    return nullptr;
+    return m_mutexes.CreateMutex(name);
 }
 
 BOOL CHostSystemServices::CloseHandle(HANDLE handle) {
-    auto it = m_locks.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == m_locks.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    m_locks.erase(it); // unlocks when this process owned it
-    return TRUE;
+    return m_mutexes.CloseHandle(handle);
+}
+
+BOOL CHostSystemServices::BringMutexOwnerForward(const QString& name) {
+    return m_mutexes.BringOwnerForward(name, kBringForwardTimeoutMs);
+}
+
+void CHostSystemServices::SetBringForwardHandler(std::function<void()> handler) {
+    m_mutexes.SetBringForwardHandler(std::move(handler));
 }
 
 std::intptr_t CHostSystemServices::ShellOpen(const QString& winPath) {

@@ -1,16 +1,13 @@
 #pragma once
 // The operating system of the product on Linux: it reports itself as a current NT system (so the
-// program's version check accepts it), keeps named mutexes as lock files shared by all users, and
-// opens folders in the desktop's file manager.
+// program's version check accepts it), keeps named mutexes as lock files shared by all users (their
+// owner answers a later start on a local socket), and opens folders in the desktop's file manager.
 
+#include "platform/system/LockFileMutexes.h"
 #include "platform/system/SystemServices.h"
 
 #include <QString>
 #include <functional>
-#include <map>
-#include <memory>
-
-class QLockFile;
 
 class CHostSystemServices : public ISystemServices {
 public:
@@ -21,6 +18,8 @@ public:
     BOOL GetVersionEx(OSVERSIONINFOEX* info) override;
     HANDLE CreateMutex(const QString& name) override;
     BOOL CloseHandle(HANDLE handle) override;
+    BOOL BringMutexOwnerForward(const QString& name) override;
+    void SetBringForwardHandler(std::function<void()> handler) override;
     std::intptr_t ShellOpen(const QString& winPath) override;
     void SetWaitCursor(bool wait) override;
 
@@ -28,10 +27,8 @@ public:
     std::function<void(bool wait)> waitCursor;
 
     // Where a mutex's lock file lives (for tests and for a second instance looking for the first).
-    QString LockPathOf(const QString& name) const;
+    QString LockPathOf(const QString& name) const { return m_mutexes.LockPathOf(name); }
 
 private:
-    QString m_lockDir;
-    std::map<std::uintptr_t, std::unique_ptr<QLockFile>> m_locks; // null entry: mutex seen as held elsewhere
-    std::uintptr_t m_nextHandle = 0x100;
+    CLockFileMutexes m_mutexes;
 };

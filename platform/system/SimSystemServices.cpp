@@ -25,6 +25,9 @@ HANDLE CSimSystemServices::CreateMutex(const QString& name) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
+    if (m_lockFiles && forcedMutexError == 0) {
+        return m_lockFiles->CreateMutex(name);
+    }
     const bool exists = forcedMutexError == static_cast<DWORD>(ERROR_ALREADY_EXISTS) || m_mutexes[name] > 0;
     ++m_mutexes[name];
     m_nextHandle += 4;
@@ -35,6 +38,9 @@ HANDLE CSimSystemServices::CreateMutex(const QString& name) {
 
 BOOL CSimSystemServices::CloseHandle(HANDLE handle) {
     auto it = m_handles.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it == m_handles.end() && m_lockFiles) {
+        return m_lockFiles->CloseHandle(handle);
+    }
     if (it == m_handles.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -49,6 +55,27 @@ BOOL CSimSystemServices::CloseHandle(HANDLE handle) {
 bool CSimSystemServices::IsMutexHeld(const QString& name) const {
     auto it = m_mutexes.find(name);
     return it != m_mutexes.end() && it->second > 0;
+}
+
+void CSimSystemServices::SetLockFolder(const QString& dir) {
+    m_lockFiles = std::make_unique<CLockFileMutexes>(dir);
+    m_lockFiles->SetBringForwardHandler([this] {
+        if (bringForward) {
+            bringForward();
+        }
+    });
+}
+
+BOOL CSimSystemServices::BringMutexOwnerForward(const QString& name) {
+    if (m_lockFiles) {
+        return m_lockFiles->BringOwnerForward(name, 3000);
+    }
+    ++bringForwardRequests;
+    return FALSE;
+}
+
+void CSimSystemServices::SetBringForwardHandler(std::function<void()> handler) {
+    bringForward = std::move(handler);
 }
 
 std::intptr_t CSimSystemServices::ShellOpen(const QString& winPath) {

@@ -29,6 +29,16 @@ BOOL CloseHandle(HANDLE handle) {
     return System() && handle ? System()->CloseHandle(handle) : FALSE;
 }
 
+BOOL BringMutexOwnerForward(const QString& name) {
+    return System() ? System()->BringMutexOwnerForward(name) : FALSE;
+}
+
+void SetBringForwardHandler(std::function<void()> handler) {
+    if (System()) {
+        System()->SetBringForwardHandler(std::move(handler));
+    }
+}
+
 std::intptr_t ShellExecute(HWND, const QString& verb, const QString& file, const QString&, const QString&,
                            int) {
     // The program only ever opens folders; any other verb is refused like an unknown association.

@@ -5,6 +5,7 @@
 #include "platform/win/WinTypes.h"
 
 #include <QString>
+#include <functional>
 
 struct OSVERSIONINFOEX {
     DWORD dwOSVersionInfoSize = sizeof(OSVERSIONINFOEX);
@@ -31,6 +32,12 @@ public:
     // another process holds the mutex, ERROR_ACCESS_DENIED (no handle) when it cannot be opened.
     virtual HANDLE CreateMutex(const QString& name) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
+    // A later start cannot find this process's windows by title (windows are per process here):
+    // it asks the process that owns the named mutex to bring its window forward. TRUE when that
+    // process answered.
+    virtual BOOL BringMutexOwnerForward(const QString& name) = 0;
+    // What this process does when a later start asks it to come forward.
+    virtual void SetBringForwardHandler(std::function<void()> handler) = 0;
     // Shell "open" of a folder (shows it in the file manager). Returns > 32 on success.
     virtual std::intptr_t ShellOpen(const QString& winPath) = 0;
     virtual void SetWaitCursor(bool wait) = 0;
@@ -39,6 +46,8 @@ public:
 BOOL GetVersionEx(OSVERSIONINFOEX* info);
 HANDLE CreateMutex(void* security, BOOL initialOwner, const QString& name);
 BOOL CloseHandle(HANDLE handle);
+BOOL BringMutexOwnerForward(const QString& name);
+void SetBringForwardHandler(std::function<void()> handler);
 // The hourglass while the program is busy; calls nest.
 void BeginWaitCursor();
 void EndWaitCursor();
