@@ -3,6 +3,7 @@
 #include "mediaengine/disc/CdTextDecoder.h"
 #include "mediaengine/disc/CdrdaoToc.h"
 #include "mediaengine/disc/CueSheet.h"
+#include "mediaengine/disc/NeroImage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -163,6 +164,9 @@ std::unique_ptr<CDiscReader> CCdioDiscReader::OpenCdrdao(const QString& tocPath,
 }
 
 std::unique_ptr<CDiscReader> CCdioDiscReader::OpenNero(const QString& nrgPath, QString* error) {
+    if (!CNeroImage::Check(nrgPath, error)) {
+        return nullptr;
+    }
     return OpenImageFile(QFileInfo(nrgPath).absoluteFilePath(), nrgPath, DRIVER_NRG, false, nullptr, error);
 }
 

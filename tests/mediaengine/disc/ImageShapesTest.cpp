@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,6 +91,7 @@ const Shape kShapes[] = {
      }},
     {"single BIN with names in capitals", [](TestDisc* d) { d->upperNames = true; }},
     {"cdrdao TOC file", [](TestDisc* d) { d->format = "toc"; }},
+    {"Nero image with CD-Text", [](TestDisc* d) { d->format = "nrg"; }},
     {"CD-Text file, Japanese block for a Japanese user",
      [](TestDisc* d) {
          d->cdTextFile = true;
@@ -312,6 +314,44 @@ TEST(ImageShapes, DamagedTocFilesAreRefusedNamingTheTocFile) {
         EXPECT_TRUE(error.startsWith(toc)) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
         EXPECT_EQ(error.count(QDir::tempPath()), error.count(dir.Path())) << error.toStdString();
+    }
+}
+
+TEST(ImageShapes, DamagedNeroImagesAreRefusedWithoutReachingLibcdio) {
+    // libcdio asserts, ending the process, on much of this.
+    struct Case {
+        const char* name;
+        void (*damage)(QByteArray* nrg, qsizetype footer);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"cut short", [](QByteArray* nrg, qsizetype) { nrg->chop(5000); }, "cut short"},
+        {"description outside the file",
+         [](QByteArray* nrg, qsizetype) { (*nrg)[nrg->size() - 5] = char(0x7F); }, "outside the file"},
+        {"a chunk longer than the description",
+         [](QByteArray* nrg, qsizetype footer) { (*nrg)[footer + 4] = char(0x40); }, "runs past the end"},
+        {"track list not starting at the lead-in",
+         [](QByteArray* nrg, qsizetype footer) { (*nrg)[footer + 8 + 7] = 0; }, "lead-in"},
+        {"no end", [](QByteArray* nrg, qsizetype) { nrg->replace("END!", "ENDX"); }, "no end"},
+    };
+    CTempDir original;
+    TestDisc disc = Album();
+    disc.format = "nrg";
+    QString error;
+    const QString made = CTestDiscImage::Make(original.Path(), disc, &error);
+    ASSERT_FALSE(made.isEmpty()) << error.toStdString();
+    const QByteArray good = ReadFile(made);
+    const qsizetype footer = qsizetype(qFromBigEndian<quint64>(good.constData() + good.size() - 8));
+    ASSERT_EQ(good.mid(footer, 4), QByteArray("CUEX"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempDir dir;
+        QByteArray nrg = good;
+        c.damage(&nrg, footer);
+        WriteFile(dir.File("disc.nrg"), nrg);
+        EXPECT_FALSE(CDiscReader::Open(dir.File("disc.nrg"), &error));
+        EXPECT_TRUE(error.startsWith(dir.File("disc.nrg"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
     }
 }
 

@@ -1,0 +1,134 @@
+#include "mediaengine/disc/NeroImage.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QtEndian>
+
+namespace {
+
+constexpr qint64 kMaxFooter = 4096; // libcdio reads no more
+constexpr int kChunkHeader = 8;
+
+quint32 Be32(const QByteArray& data, qsizetype at) {
+    return qFromBigEndian<quint32>(data.constData() + at);
+}
+
+quint64 Be64(const QByteArray& data, qsizetype at) {
+    return qFromBigEndian<quint64>(data.constData() + at);
+}
+
+// What libcdio asserts of one chunk.
+QString CheckChunk(const QByteArray& id, const QByteArray& data) {
+    const qsizetype n = data.size();
+    if (id == "CUEX" || id == "CUES") {
+        if (n % 8 != 0 || n < 32 || (id == "CUEX" && n % 16 != 0)) {
+            return QStringLiteral("its track list (%1) has a wrong length").arg(QString::fromLatin1(id));
+        }
+        if (id == "CUEX") {
+            if (qint32(Be32(data, 4)) != -150) {
+                return QStringLiteral("its track list does not start at the lead-in");
+            }
+            for (qsizetype i = 16; i + 16 <= n; i += 16) {
+                const int format = uchar(data[i + 2]) >> 4;
+                if ((format != 0 && format != 1) || data[i + 1] == data[i + 9]) {
+                    return QStringLiteral("its track list is damaged");
+                }
+            }
+        } else {
+            for (qsizetype i = 8; i + 16 <= n; i += 16) {
+                if (data[i + 1] != data[i + 9]) {
+                    return QStringLiteral("its track list is damaged");
+                }
+            }
+        }
+    } else if (id == "ETNF" || id == "ETN2") {
+        const int record = id == "ETNF" ? 20 : 32;
+        if (n % record != 0) {
+            return QStringLiteral("its track list (%1) has a wrong length").arg(QString::fromLatin1(id));
+        }
+        for (qsizetype i = 0; id == "ETNF" && i < n; i += record) {
+            const quint32 type = Be32(data, i + 8);
+            const quint32 size = type == 7 ? 2352 : type == 0 || type == 2 ? 2048 : 2336;
+            if (Be32(data, i + 4) % size != 0 || quint64(Be32(data, i + 12)) * size != Be32(data, i)) {
+                return QStringLiteral("its track list is damaged");
+            }
+        }
+    } else if (id == "SINF" || id == "MTYP") {
+        if (n != 4) {
+            return QStringLiteral("its %1 chunk has a wrong length").arg(QString::fromLatin1(id));
+        }
+    } else if (id == "CDTX") {
+        if (n % 18 != 0) {
+            return QStringLiteral("its CD-Text is truncated");
+        }
+    } else if (id == "DAOX" || id == "DAOI") {
+        if (n < 22) {
+            return QStringLiteral("its disc description is truncated");
+        }
+        const int tracks = uchar(data[21]) - uchar(data[20]) + 1;
+        const int record = id == "DAOX" ? 42 : 30;
+        if (tracks < 1 || 22 + qsizetype(tracks) * record > n) {
+            return QStringLiteral("its disc description is truncated");
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+bool CNeroImage::Check(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const qint64 size = file.size();
+    QByteArray trailer;
+    if (size >= 12 && file.seek(size - 12)) {
+        trailer = file.read(12);
+    }
+    qint64 footer = -1;
+    if (trailer.size() == 12 && trailer.startsWith("NER5")) {
+        footer = qint64(Be64(trailer, 4));
+    } else if (trailer.size() == 12 && trailer.mid(4, 4) == "NERO") {
+        footer = Be32(trailer, 8);
+    } else {
+        *error =
+            QStringLiteral("%1 is not a Nero image, or it is cut short (no NER5 or NERO trailer)").arg(path);
+        return false;
+    }
+    if (footer < 0 || footer >= size || size - footer > kMaxFooter || !file.seek(footer)) {
+        *error = QStringLiteral("%1 is damaged: its description lies outside the file").arg(path);
+        return false;
+    }
+    const QByteArray chunks = file.read(size - footer);
+    qsizetype at = 0;
+    bool tracks = false;
+    while (true) {
+        if (at + kChunkHeader > chunks.size()) {
+            *error = QStringLiteral("%1 is damaged: its description has no end").arg(path);
+            return false;
+        }
+        const QByteArray id = chunks.mid(at, 4);
+        const quint32 length = Be32(chunks, at + 4);
+        if (id == "END!") {
+            break;
+        }
+        if (length > quint64(chunks.size() - at - kChunkHeader)) {
+            *error = QStringLiteral("%1 is damaged: a part of its description runs past the end").arg(path);
+            return false;
+        }
+        const QString reason = CheckChunk(id, chunks.mid(at + kChunkHeader, length));
+        if (!reason.isEmpty()) {
+            *error = QStringLiteral("%1 is damaged: %2").arg(path, reason);
+            return false;
+        }
+        tracks = tracks || id == "CUEX" || id == "CUES" || id == "ETNF" || id == "ETN2";
+        at += kChunkHeader + length;
+    }
+    if (!tracks) {
+        *error = QStringLiteral("%1 lists no tracks").arg(path);
+        return false;
+    }
+    return true;
+}
