@@ -99,6 +99,7 @@ bool CLibrary::Open(const QString& file, QString* error) {
         m_db = nullptr;
     }
     m_entries.clear();
+    m_idByUrlKey.clear();
     sqlite3* db = nullptr;
     const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
@@ -116,6 +117,7 @@ bool CLibrary::Open(const QString& file, QString* error) {
         sqlite3_close(m_db);
         m_db = nullptr;
         m_entries.clear();
+        m_idByUrlKey.clear();
         return false;
     };
     {
@@ -143,6 +145,7 @@ bool CLibrary::Open(const QString& file, QString* error) {
         LibraryEntry entry;
         entry.id = items.Int(0);
         entry.url = items.Text(1);
+        m_idByUrlKey.insert(UrlKey(entry.url), entry.id);
         m_entries[entry.id] = entry;
     }
     if (step != SQLITE_DONE) {
@@ -185,13 +188,7 @@ const LibraryEntry* CLibrary::Find(qint64 id) const {
 }
 
 qint64 CLibrary::FindByUrl(const QString& url) const {
-    const QString key = UrlKey(url);
-    for (const auto& [id, entry] : m_entries) {
-        if (UrlKey(entry.url) == key) {
-            return id;
-        }
-    }
-    return 0;
+    return m_idByUrlKey.value(UrlKey(url), 0);
 }
 
 QList<qint64> CLibrary::Matching(const std::function<bool(const LibraryEntry&)>& predicate) const {
@@ -253,6 +250,9 @@ HRESULT CLibrary::Put(const QString& url, const QMap<QString, QString>& attribut
         return Fail("cannot commit a change");
     }
     LibraryEntry& entry = m_entries[rowId];
+    if (!existing) {
+        m_idByUrlKey.insert(UrlKey(url), rowId);
+    }
     entry.id = rowId;
     entry.url = url;
     for (auto it = lowered.begin(); it != lowered.end(); ++it) {
@@ -311,6 +311,7 @@ HRESULT CLibrary::Remove(qint64 id) {
     if (!transaction.Commit()) {
         return Fail("cannot commit a change");
     }
+    m_idByUrlKey.remove(UrlKey(m_entries.at(id).url));
     m_entries.erase(id);
     ++m_generation;
     return S_OK;

@@ -8,6 +8,7 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -59,6 +60,8 @@ private:
 
     sqlite3* m_db = nullptr;
     std::map<qint64, LibraryEntry> m_entries;
+    // Case-folded URL -> id: a lookup by path must not cost a pass over a library of any size.
+    QHash<QString, qint64> m_idByUrlKey;
     quint64 m_generation = 1;
     QString m_lastError;
 };
