@@ -114,6 +114,22 @@ protected:
         }
         return false;
     }
+    QString WriteLeftover(const QByteArray& content) {
+        const QString file = m_box + QStringLiteral("/drives/C/Users/user/Documents/WmpBackup00.reg");
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == content.size());
+        return file;
+    }
+    void RunMainWindowClosingAtOnce() {
+        m_modal.Answer(0); // really run the main window
+        CQuendaApp app;
+        app.SetMainWindowHook([](CQuendaDlg& dialog) {
+            QTimer::singleShot(0, &dialog,
+                               [&dialog] { ::SendMessage(dialog.Handle(), WM_COMMAND, IDC_CLOSE, 0); });
+        });
+        app.InitInstance();
+        EXPECT_TRUE(MainWindowRan());
+    }
     std::optional<DWORD> Pref(const char* name) {
         return m_registry.GetDword(HKEY_CURRENT_USER, kPrefs, QLatin1String(name));
     }
@@ -195,12 +211,38 @@ TEST_F(QuendaAppTest, ASecondStartRaisesTheFirstWindowSilently) {
     EXPECT_TRUE(m_modal.History().empty());
     EXPECT_EQ(m_windows.Foreground(), firstWindow);
     EXPECT_EQ(app.ExitCode(), 0);
+    EXPECT_EQ(m_system->bringForwardRequests, 0);
 
-    // Without the first window's title to find, still silent.
+    // Without the first window's title to find (it lives in another process), its owner is asked;
+    // still silent.
     m_windows.Destroy(firstWindow);
     CQuendaApp again;
     EXPECT_FALSE(again.InitInstance());
     EXPECT_TRUE(m_modal.History().empty());
+    EXPECT_EQ(m_system->bringForwardRequests, 1);
+}
+
+// A backup left by a run that ended without giving the preferences back.
+const QByteArray kLeftover = "Windows Registry Editor Version 5.00\r\n"
+                             "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
+                             "\"AutoCopyCD\"=dword:00000005\r\n";
+
+TEST_F(QuendaAppTest, ARunHoldingTheMutexGivesBackLeftoverBackupsFirst) {
+    const QString file = WriteLeftover(kLeftover);
+    RunMainWindowClosingAtOnce();
+    EXPECT_EQ(Pref("AutoCopyCD"), 5u) << "the leftover's value, backed up and given back";
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_F(QuendaAppTest, ARunWithoutTheMutexLeavesLeftoverBackupsAlone) {
+    // Another run may be alive and own that file.
+    Build(std::make_unique<CNoMutexSystem>());
+    const QString file = WriteLeftover(kLeftover);
+    RunMainWindowClosingAtOnce();
+    EXPECT_EQ(Pref("AutoCopyCD"), 1u);
+    QFile in(file);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), kLeftover);
 }
 
 TEST_F(QuendaAppTest, WithoutAMutexTheProgramStillRuns) {
