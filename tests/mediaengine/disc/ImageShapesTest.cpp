@@ -141,6 +141,27 @@ TEST(ImageShapes, EachShapeIsTheSameDiscAsOneBinImage) {
     }
 }
 
+TEST(ImageShapes, Latin1SheetsKeepTheirAccents) {
+    // Bytes such as "ö" or "ñ" also form Shift_JIS characters of the user-defined area; a sheet of
+    // European titles must not turn into those.
+    CTempDir dir;
+    TestDisc disc;
+    disc.encoding = "latin-1";
+    disc.album = QStringLiteral("Café Olé");
+    disc.artist = QStringLiteral("Björk");
+    disc.tracks = {{.seconds = 1, .title = QStringLiteral("Señor")},
+                   {.seconds = 1, .title = QStringLiteral("Ångström")}};
+    disc.audio = "wave";
+    disc.split = true;
+    QString error;
+    const auto reader = CDiscReader::Open(CTestDiscImage::Make(dir.Path(), disc, &error), &error);
+    ASSERT_TRUE(reader) << error.toStdString();
+    EXPECT_EQ(reader->Info().album, disc.album);
+    EXPECT_EQ(reader->Info().artist, disc.artist);
+    EXPECT_EQ(reader->Info().tracks[0].title, disc.tracks[0].title);
+    EXPECT_EQ(reader->Info().tracks[1].title, disc.tracks[1].title);
+}
+
 TEST(ImageShapes, CdTextFileGivesTheFirstBlockToOtherUsers) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     CTempDir dir;
