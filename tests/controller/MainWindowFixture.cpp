@@ -182,7 +182,8 @@ void CMainWindowFixture::SetAutoSync(DWORD value) {
 
 void CMainWindowFixture::SetFreeBytes(QChar letter, quint64 bytes) {
     CVolumes& volumes = m_sandbox->Volumes();
-    const quint64 big = quint64(1) << 40;
+    // Well below the host's own free space, which also bounds a limited drive's free space.
+    const quint64 big = quint64(1) << 30;
     volumes.SetCapacity(letter, big);
     ULONGLONG available = 0;
     ULONGLONG total = 0;
