@@ -318,11 +318,8 @@ bool CCdioDiscReader::Load(int expectedTracks, qint64 imageSectors, bool bigEndi
 
 bool CCdioDiscReader::ReadSectors(int firstSector, int count, QByteArray* pcm) {
     pcm->clear();
-    m_readError.clear();
-    if (count < 0 || firstSector < 0 || !CoversOnlyAudio(m_info, firstSector, count)) {
-        m_readError = QStringLiteral("sectors %1 to %2 are not audio of this disc")
-                          .arg(firstSector)
-                          .arg(firstSector + count - 1);
+    m_readError = RangeError(m_info, firstSector, count);
+    if (!m_readError.isEmpty()) {
         return false;
     }
     if (count == 0) {

@@ -58,6 +58,15 @@ QString CDiscReader::TocText(const QList<DiscTrack>& tracks, int leadOutSector) 
     return parts.join(QLatin1Char('+'));
 }
 
+QString CDiscReader::RangeError(const DiscInfo& info, int firstSector, int count) {
+    if (count < 0 || firstSector < 0 || !CoversOnlyAudio(info, firstSector, count)) {
+        return QStringLiteral("sectors %1 to %2 are not audio of this disc")
+            .arg(firstSector)
+            .arg(firstSector + count - 1);
+    }
+    return QString();
+}
+
 bool CDiscReader::CoversOnlyAudio(const DiscInfo& info, int firstSector, int count) {
     int covered = 0;
     for (const DiscTrack& track : info.tracks) {

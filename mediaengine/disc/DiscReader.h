@@ -28,4 +28,6 @@ public:
 protected:
     // True when every sector of the range lies in an audio track of `info`.
     static bool CoversOnlyAudio(const DiscInfo& info, int firstSector, int count);
+    // Empty when a read of the range may go ahead, else the reason it may not.
+    static QString RangeError(const DiscInfo& info, int firstSector, int count);
 };
