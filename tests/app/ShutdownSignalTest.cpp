@@ -2,6 +2,7 @@
 // window does. Runs the real program on a sandbox and signals the real process.
 #include "platform/registry/Registry.h"
 #include "platform/sandbox/Sandbox.h"
+#include "tests/support/PreferencesSnapshot.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
@@ -20,21 +21,6 @@ const QString kPrefs = QStringLiteral("Software\\Microsoft\\MediaPlayer\\Prefere
 
 QString ProgramPath() {
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../ollivane"));
-}
-
-// The preferences key of a hive file, as "name|type|bytes" lines in name order.
-std::string PreferencesOf(const QString& hive) {
-    CRegistry registry(hive, QString());
-    QStringList out;
-    for (const QString& name : registry.ValueNames(HKEY_CURRENT_USER, kPrefs)) {
-        const auto value = registry.GetValue(HKEY_CURRENT_USER, kPrefs, name);
-        out << QStringLiteral("%1|%2|%3")
-                   .arg(name)
-                   .arg(value->type)
-                   .arg(QString::fromLatin1(value->data.toHex()));
-    }
-    out.sort(Qt::CaseInsensitive);
-    return out.join(QLatin1Char('\n')).toStdString();
 }
 
 std::string DwordLine(const char* name, DWORD value) {
@@ -79,7 +65,7 @@ TEST(ShutdownSignal, PreferencesComeBackAfterTermIntOrHup) {
             registry.SetString(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordFileSeparator"),
                                QStringLiteral("・"));
         }
-        const std::string before = PreferencesOf(hive);
+        const std::string before = PreferencesSnapshotOf(hive);
 
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -129,7 +115,7 @@ TEST(ShutdownSignal, PreferencesComeBackAfterTermIntOrHup) {
             lines << QString::fromStdString(line);
         }
         lines.sort(Qt::CaseInsensitive);
-        EXPECT_EQ(PreferencesOf(hive), lines.join(QLatin1Char('\n')).toStdString());
+        EXPECT_EQ(PreferencesSnapshotOf(hive), lines.join(QLatin1Char('\n')).toStdString());
         EXPECT_TRUE(QDir(box + QStringLiteral("/drives/C/Users/user/Documents"))
                         .entryList({QStringLiteral("WmpBackup*")}, QDir::AllEntries | QDir::Hidden)
                         .isEmpty());

@@ -1,6 +1,7 @@
 // The media player's preferences: the installation check, the backup file, our override and the
 // restore that must give the user's values back whatever the backup file holds.
 #include "player/WmpRegAcc.h"
+#include "tests/support/PreferencesSnapshot.h"
 
 #include "platform/Platform.h"
 #include "platform/files/Volumes.h"
@@ -85,18 +86,7 @@ protected:
         return Registry().GetString(HKEY_CURRENT_USER, kPrefs, QLatin1String(name));
     }
     // Every value of the preferences key as "name|type|bytes" lines, in name order.
-    std::string Snapshot() {
-        QStringList out;
-        for (const QString& name : Registry().ValueNames(HKEY_CURRENT_USER, kPrefs)) {
-            const auto value = Registry().GetValue(HKEY_CURRENT_USER, kPrefs, name);
-            out << QStringLiteral("%1|%2|%3")
-                       .arg(name)
-                       .arg(value->type)
-                       .arg(QString::fromLatin1(value->data.toHex()));
-        }
-        out.sort(Qt::CaseInsensitive);
-        return out.join(QLatin1Char('\n')).toStdString();
-    }
+    std::string Snapshot() { return PreferencesSnapshot(Registry()); }
 
     // What a restore gives back of the full preferences below: all of it except "CDFirstCopyV10",
     // which no backup holds and which stays as the override set it.

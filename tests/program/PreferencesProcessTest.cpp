@@ -2,6 +2,7 @@
 // outright before a clean one, and two programs started on one sandbox. Real processes on a sandbox.
 #include "platform/registry/Registry.h"
 #include "platform/sandbox/Sandbox.h"
+#include "tests/support/PreferencesSnapshot.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
@@ -80,19 +81,7 @@ protected:
         return QDir(Documents()).entryList({QStringLiteral("WmpBackup*")}, QDir::AllEntries | QDir::Hidden);
     }
     // The preferences key as "name|type|bytes" lines in name order.
-    std::string Preferences() const {
-        CRegistry registry(Hive(), QString());
-        QStringList out;
-        for (const QString& name : registry.ValueNames(HKEY_CURRENT_USER, kPrefs)) {
-            const auto value = registry.GetValue(HKEY_CURRENT_USER, kPrefs, name);
-            out << QStringLiteral("%1|%2|%3")
-                       .arg(name)
-                       .arg(value->type)
-                       .arg(QString::fromLatin1(value->data.toHex()));
-        }
-        out.sort(Qt::CaseInsensitive);
-        return out.join(QLatin1Char('\n')).toStdString();
-    }
+    std::string Preferences() const { return PreferencesSnapshotOf(Hive()); }
 
     QProcess& Launch(const QStringList& arguments = {}) {
         auto process = std::make_unique<QProcess>();
