@@ -62,6 +62,23 @@ void MakeParentFolders(const QString& path) {
         CreateDirectory(step.ToString(), nullptr);
 }
 
+// Names in a folder, without "." and "..": its sub-folders when folders is true, else its files.
+QStringList NamesIn(const QString& folder, bool folders) {
+    QStringList names;
+    WIN32_FIND_DATA data;
+    const HANDLE search = FindFirstFile(folder + QStringLiteral("\\*.*"), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (data.cFileName != QStringLiteral(".") && data.cFileName != QStringLiteral("..") &&
+            isFolder == folders)
+            names.append(data.cFileName);
+    } while (FindNextFile(search, &data));
+    FindClose(search);
+    return names;
+}
+
 void AppendOnce(QStringList* list, const QString& text) {
     if (!text.isEmpty() && !list->contains(text, Qt::CaseInsensitive))
         list->append(text);
@@ -171,10 +188,29 @@ bool CEarlierRips::IsUnlistedJobRip(const QString& path) const {
 }
 
 int CEarlierRips::RemoveUnlistedJobRips(QStringList* folders) {
+    const std::optional<SetAsideJob>& job = m_journal.Job();
+    if (!job)
+        return 0;
+    // The job's rips lie at "<rip folder>\<artist>\<album>\<file>"; the tags, the time and the
+    // library decide which of the files there are ones, so the whole two-level tree is looked at.
+    QStringList paths;
+    for (const SetAsideEntry& entry : m_journal.Entries())
+        AppendOnce(&paths, entry.path);
+    const QString root = CRipFolderTree(job->ripFolder).Folder();
+    if (!root.isEmpty()) {
+        for (const QString& artist : NamesIn(root, true)) {
+            const QString artistFolder = root + QLatin1Char('\\') + artist;
+            for (const QString& album : NamesIn(artistFolder, true)) {
+                const QString albumFolder = artistFolder + QLatin1Char('\\') + album;
+                for (const QString& file : NamesIn(albumFolder, false))
+                    AppendOnce(&paths, albumFolder + QLatin1Char('\\') + file);
+            }
+        }
+    }
     int removed = 0;
-    for (const SetAsideEntry& entry : m_journal.Entries()) {
-        if (IsUnlistedJobRip(entry.path)) {
-            DeleteJobRip(entry.path, folders);
+    for (const QString& path : paths) {
+        if (IsUnlistedJobRip(path)) {
+            DeleteJobRip(path, folders);
             ++removed;
         }
     }

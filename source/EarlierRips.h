@@ -38,8 +38,9 @@ public:
     // their folders when empty; the folders they lay in, each once. Returns how many went.
     int RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringList* folders);
     // A rip the player wrote but never listed (a run killed between the two) may stand where an
-    // earlier rip waits to go back. It is a rip of the job when it lies in the rip folder's tree, was
-    // written after the job began and its tags name the job's disc; then it goes. Returns how many.
+    // earlier rip waits to go back, or anywhere in the rip folder's tree. It is a rip of the job
+    // when it lies in that tree, was written after the job began and its tags name the job's disc;
+    // then it goes. Returns how many.
     int RemoveUnlistedJobRips(QStringList* folders);
     // Puts every entry back that can go back, newest first for entries of one path; the journal
     // keeps the others (and is deleted, with the empty work folder, when none are left).

@@ -6,6 +6,7 @@
 #include "platform/files/FileOps.h"
 #include "source/PlayerContext.h"
 #include "tests/source/EarlierRipsFixture.h"
+#include "ui/text/TextRules.h"
 
 #include <QFile>
 #include <thread>
@@ -54,9 +55,10 @@ TEST_F(Recovery, KilledWhileSettingAsideInTheMiddleOfACopy) {
 }
 
 enum class KillPoint {
-    DuringTheRip,  // the rip stalls in its second track
-    DuringTheCopy, // the whole disc is ripped, the chosen tracks taken for the card
-    RipNotListed,  // as during the copy, but one rip was written and never listed
+    DuringTheRip,                // the rip stalls in its second track
+    DuringTheCopy,               // the whole disc is ripped, the chosen tracks taken for the card
+    RipNotListed,                // as during the copy, but one rip was written and never listed
+    RipNotListedUnderItsOwnName, // the same, the file at a name no earlier rip had
 };
 
 const char* NameOf(KillPoint point) {
@@ -66,9 +68,11 @@ const char* NameOf(KillPoint point) {
     case KillPoint::DuringTheCopy:
         return "DuringTheCopy";
     case KillPoint::RipNotListed:
+        return "RipWrittenButNotListed";
+    case KillPoint::RipNotListedUnderItsOwnName:
         break;
     }
-    return "RipWrittenButNotListed";
+    return "RipWrittenButNotListedUnderItsOwnName";
 }
 
 void PrintTo(KillPoint point, std::ostream* out) {
@@ -95,10 +99,18 @@ TEST_P(KilledJob, TheNextStartPutsEverythingBack) {
         ASSERT_EQ(m_cd->RipProgress(0), 300);
         ASSERT_TRUE(m_cd->FindAlbumInLibrary(true));
     }
-    if (point == KillPoint::RipNotListed) {
-        // The player's entry of the second track goes; its file stays where an earlier rip was.
+    QString ownName;
+    if (point == KillPoint::RipNotListed || point == KillPoint::RipNotListedUnderItsOwnName) {
+        // The player's entry of the second track goes; its file stays where an earlier rip was,
+        // or (when the player named the file otherwise) beside them.
         const ComPtr<IWMPPlaylist> album = m_cd->FindAlbumInLibrary(false);
-        ASSERT_EQ(Library()->remove(Item(album.Get(), 1).Get(), VARIANT_FALSE), S_OK);
+        const ComPtr<IWMPMedia> second = Item(album.Get(), 1);
+        const QString path = Info(second.Get(), QStringLiteral("SourceURL"));
+        ASSERT_EQ(Library()->remove(second.Get(), VARIANT_FALSE), S_OK);
+        if (point == KillPoint::RipNotListedUnderItsOwnName) {
+            ownName = FolderOf(path, true) + QStringLiteral("\\Track 2 (rip).mp3");
+            ASSERT_TRUE(MoveFileEx(path, ownName, 0));
+        }
     }
     ASSERT_NO_FATAL_FAILURE(RestartOn(SaveImage(QStringLiteral("job"))));
 
@@ -110,6 +122,8 @@ TEST_P(KilledJob, TheNextStartPutsEverythingBack) {
         EXPECT_EQ(listed, point == KillPoint::DuringTheCopy ? 3 : 2);
     }
     EXPECT_EQ(FilesUnder(kWork).size(), 4 + 1);
+    // That file is in the way of nothing: only the journal's job can tell it is not the user's.
+    EXPECT_TRUE(ownName.isEmpty() || PathFileExists(ownName));
 
     const Replay replay = CCDROMAcc::ReplayJournal();
     EXPECT_EQ(replay.outcome, Replay::Outcome::Replayed);
@@ -135,7 +149,7 @@ TEST_P(KilledJob, TheNextStartPutsEverythingBack) {
 
 INSTANTIATE_TEST_SUITE_P(Recovery, KilledJob,
                          ::testing::Values(KillPoint::DuringTheRip, KillPoint::DuringTheCopy,
-                                           KillPoint::RipNotListed),
+                                           KillPoint::RipNotListed, KillPoint::RipNotListedUnderItsOwnName),
                          [](const auto& info) { return std::string(NameOf(info.param)); });
 
 TEST_F(Recovery, AJobThatFindsAJournalLeftOverTakesItBackFirst) {
