@@ -17,27 +17,40 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS items("
                             "  value TEXT NOT NULL,"
                             "  PRIMARY KEY(item, name));";
 
-QString UrlKey(const QString& url) {
-    return url.toCaseFolded();
+// Attribute values and URLs compare without regard to case.
+QString FoldedKey(const QString& value) {
+    return value.toCaseFolded();
 }
 
-// One prepared statement, finalised when it goes.
+QString AlbumOf(const LibraryEntry& entry) {
+    const QString title = entry.attributes.value(QStringLiteral("wm/albumtitle"));
+    return title.isEmpty() ? entry.attributes.value(QStringLiteral("album")) : title;
+}
+
+// The queries of every job (an entry by its path, a disc's rips by its TOC or album): indexed as the
+// library loads, so that no job's first query passes over the whole library.
+const char* const kIndexedAtOpen[] = {"sourceurl", "toc"};
+
+// A statement prepared once and kept for the database's life: reset and unbound after each use.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) {
-        m_ok = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) == SQLITE_OK;
+    explicit Statement(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    ~Statement() {
+        if (m_stmt) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool Ok() const { return m_ok; }
+    bool Ok() const { return m_stmt != nullptr; }
     void Bind(int index, const QString& text) {
         const QByteArray utf8 = text.toUtf8();
         sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     void Bind(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
-    int Step() { return m_ok ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
+    int Step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
     bool Run() { return Step() == SQLITE_DONE; }
     qint64 Int(int column) const { return sqlite3_column_int64(m_stmt, column); }
     QString Text(int column) const {
@@ -46,8 +59,7 @@ public:
     }
 
 private:
-    sqlite3_stmt* m_stmt = nullptr;
-    bool m_ok = false;
+    sqlite3_stmt* m_stmt;
 };
 
 // BEGIN IMMEDIATE ... COMMIT, rolled back unless committed.
@@ -75,18 +87,33 @@ private:
     bool m_open = false;
 };
 
-int TrackNumberOf(const LibraryEntry& entry) {
-    bool ok = false;
-    const int number = entry.Get(QStringLiteral("WM/TrackNumber")).section(QLatin1Char('/'), 0, 0).toInt(&ok);
-    return ok ? number : 0;
-}
-
 } // namespace
 
 CLibrary::~CLibrary() {
+    Close();
+}
+
+void CLibrary::Close() {
+    for (auto& [sql, stmt] : m_statements) {
+        sqlite3_finalize(stmt);
+    }
+    m_statements.clear();
     if (m_db) {
         sqlite3_close(m_db);
+        m_db = nullptr;
     }
+    m_entries.clear();
+    m_attributeIndexes.clear();
+    m_albumIndex.reset();
+}
+
+sqlite3_stmt* CLibrary::Prepared(const char* sql) {
+    sqlite3_stmt*& stmt = m_statements[sql];
+    if (!stmt && sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        stmt = nullptr;
+    }
+    return stmt;
 }
 
 bool CLibrary::Open(const QString& file, QString* error) {
@@ -94,12 +121,7 @@ bool CLibrary::Open(const QString& file, QString* error) {
     if (!error) {
         error = &ignored;
     }
-    if (m_db) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-    }
-    m_entries.clear();
-    m_idByUrlKey.clear();
+    Close();
     sqlite3* db = nullptr;
     const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
@@ -114,61 +136,62 @@ bool CLibrary::Open(const QString& file, QString* error) {
     auto fail = [&](const QString& what) {
         *error =
             QStringLiteral("library %1: %2: %3").arg(file, what, QString::fromUtf8(sqlite3_errmsg(m_db)));
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        m_entries.clear();
-        m_idByUrlKey.clear();
+        Close();
         return false;
     };
+    if (const QString problem = CheckAndLoad(); !problem.isEmpty()) {
+        return fail(problem);
+    }
+    for (auto& [id, entry] : m_entries) {
+        entry.attributes.insert(QStringLiteral("sourceurl"), entry.url);
+    }
+    m_albumIndex = std::make_shared<CLibraryIndex>(AlbumOf);
+    for (const auto& [id, entry] : m_entries) {
+        m_albumIndex->Update(nullptr, &entry);
+    }
+    for (const char* name : kIndexedAtOpen) {
+        AttributeIndex(QString::fromLatin1(name));
+    }
+    return true;
+}
+
+QString CLibrary::CheckAndLoad() {
     {
         // A file that is not a database, or a damaged one, fails here; it is never overwritten.
-        Statement check(m_db, "PRAGMA quick_check");
+        Statement check(Prepared("PRAGMA quick_check"));
         if (!check.Ok() || check.Step() != SQLITE_ROW) {
-            return fail(QStringLiteral("not a readable database"));
+            return QStringLiteral("not a readable database");
         }
         if (check.Text(0) != QLatin1String("ok")) {
-            return fail(QStringLiteral("damaged (%1)").arg(check.Text(0)));
+            return QStringLiteral("damaged (%1)").arg(check.Text(0));
         }
     }
     // Write-ahead logging: a change costs one flush of the log, not several of a journal and the
     // database, so adding a ripped track keeps the UI thread free; every commit is still on disk.
     if (!Exec("PRAGMA foreign_keys = ON") || !Exec("PRAGMA journal_mode = WAL") ||
         !Exec("PRAGMA synchronous = FULL") || !Exec(kSchema)) {
-        return fail(QStringLiteral("cannot set up the tables"));
-    }
-    Statement items(m_db, "SELECT id, url FROM items ORDER BY id");
-    if (!items.Ok()) {
-        return fail(QStringLiteral("cannot read the entries"));
+        return QStringLiteral("cannot set up the tables");
     }
     int step;
-    while ((step = items.Step()) == SQLITE_ROW) {
-        LibraryEntry entry;
-        entry.id = items.Int(0);
-        entry.url = items.Text(1);
-        m_idByUrlKey.insert(UrlKey(entry.url), entry.id);
-        m_entries[entry.id] = entry;
+    {
+        Statement items(Prepared("SELECT id, url FROM items ORDER BY id"));
+        while ((step = items.Step()) == SQLITE_ROW) {
+            LibraryEntry& entry = m_entries[items.Int(0)];
+            entry.id = items.Int(0);
+            entry.url = items.Text(1);
+        }
+        if (step != SQLITE_DONE) {
+            return QStringLiteral("cannot read the entries");
+        }
     }
-    if (step != SQLITE_DONE) {
-        return fail(QStringLiteral("cannot read the entries"));
-    }
-    Statement attributes(m_db, "SELECT item, name, value FROM attributes");
-    if (!attributes.Ok()) {
-        return fail(QStringLiteral("cannot read the attributes"));
-    }
+    Statement attributes(Prepared("SELECT item, name, value FROM attributes"));
     while ((step = attributes.Step()) == SQLITE_ROW) {
         auto it = m_entries.find(attributes.Int(0));
         if (it != m_entries.end()) {
             it->second.attributes.insert(attributes.Text(1), attributes.Text(2));
         }
     }
-    if (step != SQLITE_DONE) {
-        return fail(QStringLiteral("cannot read the attributes"));
-    }
-    for (auto& [id, entry] : m_entries) {
-        entry.attributes.insert(QStringLiteral("sourceurl"), entry.url);
-    }
-    ++m_generation;
-    return true;
+    return step == SQLITE_DONE ? QString() : QStringLiteral("cannot read the attributes");
 }
 
 bool CLibrary::Exec(const char* sql) {
@@ -188,25 +211,57 @@ const LibraryEntry* CLibrary::Find(qint64 id) const {
 }
 
 qint64 CLibrary::FindByUrl(const QString& url) const {
-    return m_idByUrlKey.value(UrlKey(url), 0);
+    const auto index = m_attributeIndexes.constFind(QStringLiteral("sourceurl"));
+    if (index == m_attributeIndexes.cend()) {
+        return 0; // not open
+    }
+    const CLibrarySelection* found = index.value()->Find(FoldedKey(url));
+    return found ? found->At(0) : 0;
 }
 
-QList<qint64> CLibrary::Matching(const std::function<bool(const LibraryEntry&)>& predicate) const {
-    QList<const LibraryEntry*> found;
-    for (const auto& [id, entry] : m_entries) {
-        if (predicate(entry)) {
-            found.append(&entry);
+CLibraryIndex& CLibrary::AttributeIndex(const QString& name) {
+    std::shared_ptr<CLibraryIndex>& index = m_attributeIndexes[name];
+    if (!index) {
+        index = std::make_shared<CLibraryIndex>(
+            [name](const LibraryEntry& entry) { return FoldedKey(entry.attributes.value(name)); });
+        for (const auto& [id, entry] : m_entries) {
+            index->Update(nullptr, &entry);
         }
     }
-    std::stable_sort(found.begin(), found.end(), [](const LibraryEntry* a, const LibraryEntry* b) {
-        return TrackNumberOf(*a) < TrackNumberOf(*b);
-    });
-    QList<qint64> ids;
-    ids.reserve(found.size());
-    for (const LibraryEntry* entry : found) {
-        ids.append(entry->id);
+    return *index;
+}
+
+void CLibrary::Reindex(const LibraryEntry* before, const LibraryEntry* after) {
+    for (const std::shared_ptr<CLibraryIndex>& index : std::as_const(m_attributeIndexes)) {
+        index->Update(before, after);
     }
-    return ids;
+    if (m_albumIndex) {
+        m_albumIndex->Update(before, after);
+    }
+}
+
+std::shared_ptr<const CLibrarySelection> CLibrary::ByAttribute(const QString& name, const QString& value) {
+    const QString key = name.toLower();
+    if (!m_db || key.isEmpty() || value.isEmpty()) {
+        return std::make_shared<CLibrarySelection>(std::weak_ptr<CLibraryIndex>(), QString());
+    }
+    return AttributeIndex(key).Watch(FoldedKey(value));
+}
+
+std::shared_ptr<const CLibrarySelection> CLibrary::ByAlbum(const QString& album) {
+    if (!m_albumIndex || album.isEmpty()) {
+        return std::make_shared<CLibrarySelection>(std::weak_ptr<CLibraryIndex>(), QString());
+    }
+    return m_albumIndex->Watch(album);
+}
+
+void CLibrary::Release(std::shared_ptr<const CLibrarySelection> selection) {
+    if (!selection) {
+        return;
+    }
+    if (const std::shared_ptr<CLibraryIndex> index = selection->Index().lock()) {
+        index->Release(std::move(selection));
+    }
 }
 
 HRESULT CLibrary::Put(const QString& url, const QMap<QString, QString>& attributes, qint64* id) {
@@ -216,16 +271,16 @@ HRESULT CLibrary::Put(const QString& url, const QMap<QString, QString>& attribut
     if (url.isEmpty()) {
         return E_INVALIDARG;
     }
-    qint64 existing = FindByUrl(url);
+    const qint64 existing = FindByUrl(url);
     Transaction transaction(m_db);
     if (!transaction.Open()) {
         return Fail("cannot begin a change");
     }
     qint64 rowId = existing;
     if (!existing) {
-        Statement insert(m_db, "INSERT INTO items(url, urlkey) VALUES(?, ?)");
+        Statement insert(Prepared("INSERT INTO items(url, urlkey) VALUES(?, ?)"));
         insert.Bind(1, url);
-        insert.Bind(2, UrlKey(url));
+        insert.Bind(2, FoldedKey(url));
         if (!insert.Run()) {
             return Fail("cannot add an entry");
         }
@@ -238,7 +293,7 @@ HRESULT CLibrary::Put(const QString& url, const QMap<QString, QString>& attribut
             continue;
         }
         lowered.insert(name, it.value());
-        Statement set(m_db, "INSERT OR REPLACE INTO attributes(item, name, value) VALUES(?, ?, ?)");
+        Statement set(Prepared("INSERT OR REPLACE INTO attributes(item, name, value) VALUES(?, ?, ?)"));
         set.Bind(1, rowId);
         set.Bind(2, name);
         set.Bind(3, it.value());
@@ -250,16 +305,14 @@ HRESULT CLibrary::Put(const QString& url, const QMap<QString, QString>& attribut
         return Fail("cannot commit a change");
     }
     LibraryEntry& entry = m_entries[rowId];
-    if (!existing) {
-        m_idByUrlKey.insert(UrlKey(url), rowId);
-    }
+    const LibraryEntry before = entry;
     entry.id = rowId;
     entry.url = url;
     for (auto it = lowered.begin(); it != lowered.end(); ++it) {
         entry.attributes.insert(it.key(), it.value());
     }
     entry.attributes.insert(QStringLiteral("sourceurl"), url);
-    ++m_generation;
+    Reindex(existing ? &before : nullptr, &entry);
     if (id) {
         *id = rowId;
     }
@@ -278,15 +331,16 @@ HRESULT CLibrary::SetAttribute(qint64 id, const QString& name, const QString& va
     if (key.isEmpty() || key == QLatin1String("sourceurl")) {
         return E_INVALIDARG;
     }
-    Statement set(m_db, "INSERT OR REPLACE INTO attributes(item, name, value) VALUES(?, ?, ?)");
+    Statement set(Prepared("INSERT OR REPLACE INTO attributes(item, name, value) VALUES(?, ?, ?)"));
     set.Bind(1, id);
     set.Bind(2, key);
     set.Bind(3, value);
     if (!set.Run()) {
         return Fail("cannot write an attribute");
     }
+    const LibraryEntry before = it->second;
     it->second.attributes.insert(key, value);
-    ++m_generation;
+    Reindex(&before, &it->second);
     return S_OK;
 }
 
@@ -294,25 +348,28 @@ HRESULT CLibrary::Remove(qint64 id) {
     if (!m_db) {
         return E_FAIL;
     }
-    if (!m_entries.count(id)) {
+    const auto it = m_entries.find(id);
+    if (it == m_entries.end()) {
         return E_INVALIDARG;
     }
     Transaction transaction(m_db);
     if (!transaction.Open()) {
         return Fail("cannot begin a change");
     }
-    Statement attributes(m_db, "DELETE FROM attributes WHERE item = ?");
+    Statement attributes(Prepared("DELETE FROM attributes WHERE item = ?"));
     attributes.Bind(1, id);
-    Statement item(m_db, "DELETE FROM items WHERE id = ?");
+    if (!attributes.Run()) {
+        return Fail("cannot remove an entry");
+    }
+    Statement item(Prepared("DELETE FROM items WHERE id = ?"));
     item.Bind(1, id);
-    if (!attributes.Run() || !item.Run()) {
+    if (!item.Run()) {
         return Fail("cannot remove an entry");
     }
     if (!transaction.Commit()) {
         return Fail("cannot commit a change");
     }
-    m_idByUrlKey.remove(UrlKey(m_entries.at(id).url));
-    m_entries.erase(id);
-    ++m_generation;
+    Reindex(&it->second, nullptr);
+    m_entries.erase(it);
     return S_OK;
 }

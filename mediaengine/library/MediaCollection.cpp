@@ -88,12 +88,9 @@ HRESULT CMediaCollection::getByAlbum(BSTR album, IWMPPlaylist** playlist) {
     if (name.isEmpty()) {
         return E_INVALIDARG;
     }
-    auto predicate = [name](const LibraryEntry& entry) {
-        const QString title = entry.Get(QStringLiteral("WM/AlbumTitle"));
-        return (title.isEmpty() ? entry.Get(QStringLiteral("Album")) : title) == name;
-    };
     return ReturnObject<IWMPPlaylist>(
-        MakeComObject<CQueryPlaylist>(m_service->SharedFaults(), library, name, predicate), playlist);
+        MakeComObject<CQueryPlaylist>(m_service->SharedFaults(), library, name, library->ByAlbum(name)),
+        playlist);
 }
 
 HRESULT CMediaCollection::getByAttribute(BSTR attribute, BSTR value, IWMPPlaylist** playlist) {
@@ -113,11 +110,10 @@ HRESULT CMediaCollection::getByAttribute(BSTR attribute, BSTR value, IWMPPlaylis
     if (name.isEmpty()) {
         return E_INVALIDARG;
     }
-    auto predicate = [name, wanted](const LibraryEntry& entry) {
-        return entry.Get(name).compare(wanted, Qt::CaseInsensitive) == 0 && !entry.Get(name).isEmpty();
-    };
-    return ReturnObject<IWMPPlaylist>(
-        MakeComObject<CQueryPlaylist>(m_service->SharedFaults(), library, wanted, predicate), playlist);
+    return ReturnObject<IWMPPlaylist>(MakeComObject<CQueryPlaylist>(m_service->SharedFaults(), library,
+                                                                    wanted,
+                                                                    library->ByAttribute(name, wanted)),
+                                      playlist);
 }
 
 HRESULT CMediaCollection::remove(IWMPMedia* item, VARIANT_BOOL deleteFile) {

@@ -6,9 +6,13 @@
 #include "mediaengine/library/LibraryMedia.h"
 
 CQueryPlaylist::CQueryPlaylist(std::shared_ptr<CEngineFaults> faults, std::shared_ptr<CLibrary> library,
-                               QString name, Predicate predicate)
+                               QString name, std::shared_ptr<const CLibrarySelection> selection)
     : m_faults(std::move(faults)), m_library(std::move(library)), m_name(std::move(name)),
-      m_predicate(std::move(predicate)) {}
+      m_selection(std::move(selection)) {}
+
+CQueryPlaylist::~CQueryPlaylist() {
+    m_library->Release(std::move(m_selection));
+}
 
 HRESULT CQueryPlaylist::QueryInterface(const IID& riid, void** object) {
     return ComQueryInterface(this, riid, object, ComInterface<IWMPPlaylist>(),
@@ -23,14 +27,37 @@ bool CQueryPlaylist::FailsPrecisely(const char* call) const {
     return m_faults->FailsPrecisely(EngineObject::QueryPlaylist, call);
 }
 
-const QList<qint64>& CQueryPlaylist::Members() {
-    if (m_seenGeneration != m_library->Generation()) {
-        m_seenGeneration = m_library->Generation();
-        m_members = m_library->Matching([this](const LibraryEntry& entry) {
-            return !m_removed.contains(entry.id) && m_predicate(entry);
-        });
+void CQueryPlaylist::Trim() {
+    if (m_trimmedVersion == m_selection->Version()) {
+        return;
     }
-    return m_members;
+    m_trimmedVersion = m_selection->Version();
+    m_trimmed.clear();
+    for (qsizetype i = 0; i < m_selection->Size(); ++i) {
+        if (!m_removed.contains(m_selection->At(i))) {
+            m_trimmed.append(m_selection->At(i));
+        }
+    }
+}
+
+qsizetype CQueryPlaylist::Count() {
+    if (m_removed.isEmpty()) {
+        return m_selection->Size();
+    }
+    Trim();
+    return m_trimmed.size();
+}
+
+qint64 CQueryPlaylist::At(qsizetype position) {
+    if (m_removed.isEmpty()) {
+        return m_selection->At(position);
+    }
+    Trim();
+    return m_trimmed.at(position);
+}
+
+bool CQueryPlaylist::Holds(qint64 id) {
+    return !m_removed.contains(id) && m_selection->Contains(id);
 }
 
 HRESULT CQueryPlaylist::get_count(long* count) {
@@ -40,7 +67,7 @@ HRESULT CQueryPlaylist::get_count(long* count) {
     if (FailsPrecisely("get_count")) {
         return E_FAIL;
     }
-    *count = long(Members().size());
+    *count = long(Count());
     return S_OK;
 }
 
@@ -67,11 +94,10 @@ HRESULT CQueryPlaylist::get_Item(long index, IWMPMedia** item) {
     if (m_faults->Fails(EngineObject::QueryPlaylist, "get_Item")) {
         return E_FAIL;
     }
-    const QList<qint64>& members = Members();
-    if (index < 0 || index >= members.size()) {
+    if (index < 0 || index >= Count()) {
         return E_INVALIDARG;
     }
-    return ReturnObject<IWMPMedia>(MakeComObject<CLibraryMedia>(m_faults, m_library, members[index]), item);
+    return ReturnObject<IWMPMedia>(MakeComObject<CLibraryMedia>(m_faults, m_library, At(index)), item);
 }
 
 HRESULT CQueryPlaylist::getItemInfo(BSTR attribute, BSTR* value) {
@@ -107,10 +133,10 @@ HRESULT CQueryPlaylist::removeItem(IWMPMedia* item) {
     ComPtr<IEngineItem> engineItem;
     engineItem.Attach(static_cast<IEngineItem*>(out));
     const qint64 id = engineItem->LibraryId();
-    if (!id || !Members().contains(id)) {
+    if (!id || !Holds(id)) {
         return E_INVALIDARG;
     }
     m_removed.insert(id);
-    m_members.removeAll(id);
+    m_trimmedVersion = kStale;
     return S_OK;
 }

@@ -2,6 +2,9 @@
 // The answer to a library query (getByAttribute, getByAlbum): a playlist that stays current as the
 // library changes. Entries that come to match appear, removed ones disappear, in the order of their
 // "WM/TrackNumber". removeItem drops an entry from this playlist only; it does not come back.
+//
+// It reads the library's selection for its query, which each change of the library updates; only a
+// playlist trimmed by removeItem keeps a list of its own, taken again when its selection changed.
 
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/core/EngineItem.h"
@@ -11,17 +14,17 @@
 
 #include <QList>
 #include <QSet>
-#include <functional>
 #include <memory>
 
 class CEngineFaults;
 
 class CQueryPlaylist : public IWMPPlaylist, public IEngineItem {
 public:
-    using Predicate = std::function<bool(const LibraryEntry&)>;
-
     CQueryPlaylist(std::shared_ptr<CEngineFaults> faults, std::shared_ptr<CLibrary> library, QString name,
-                   Predicate predicate);
+                   std::shared_ptr<const CLibrarySelection> selection);
+    ~CQueryPlaylist() override;
+    CQueryPlaylist(const CQueryPlaylist&) = delete;
+    CQueryPlaylist& operator=(const CQueryPlaylist&) = delete;
 
     HRESULT QueryInterface(const IID& riid, void** object) override;
     OLLIVANE_COUNTED
@@ -39,14 +42,19 @@ public:
     qint64 LibraryId() const override { return 0; }
 
 private:
-    const QList<qint64>& Members();
+    qsizetype Count();
+    qint64 At(qsizetype position);
+    bool Holds(qint64 id);
+    // The list of a trimmed playlist, up to date.
+    void Trim();
     bool FailsPrecisely(const char* call) const;
 
     std::shared_ptr<CEngineFaults> m_faults;
     std::shared_ptr<CLibrary> m_library;
     QString m_name;
-    Predicate m_predicate;
+    std::shared_ptr<const CLibrarySelection> m_selection;
     QSet<qint64> m_removed;
-    QList<qint64> m_members;
-    quint64 m_seenGeneration = 0;
+    QList<qint64> m_trimmed;
+    static constexpr quint64 kStale = ~quint64(0);
+    quint64 m_trimmedVersion = kStale;
 };
