@@ -9,9 +9,11 @@
 
 #include <QDateTime>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 constexpr int kLookMs = 200;
+constexpr int kBeatMs = 5;
 constexpr qint64 kAutoStartGraceMs = 15000;
 const QString kAudioFolder = QStringLiteral("\\音声データ");
 
@@ -24,6 +26,7 @@ CUnattendedRun::CUnattendedRun(IModalService* inner, FILE* out) : m_inner(inner)
 
 CUnattendedRun::~CUnattendedRun() {
     delete m_timer;
+    delete m_beat;
 }
 
 void CUnattendedRun::Print(const QString& line) {
@@ -95,6 +98,16 @@ void CUnattendedRun::Look() {
 }
 
 void CUnattendedRun::JobStarted() {
+    if (!m_beat) {
+        m_beat = new QTimer();
+        m_beat->setTimerType(Qt::PreciseTimer);
+        m_beat->setInterval(kBeatMs);
+        QObject::connect(m_beat, &QTimer::timeout,
+                         [this] { m_longestGapMs = std::max(m_longestGapMs, m_sinceBeat.restart()); });
+    }
+    m_longestGapMs = 0;
+    m_sinceBeat.start();
+    m_beat->start();
     // The ticks as the job took them, whoever pressed Transfer.
     CReportCtrl* list = m_dialog->TrackList();
     m_chosen = 0;
@@ -134,6 +147,11 @@ void CUnattendedRun::Report() {
         return;
     }
     m_reported = true;
+    if (m_beat) {
+        m_beat->stop();
+        Print(QStringLiteral("window thread: longest turn %1 ms during the job")
+                  .arg(std::max<qint64>(0, m_longestGapMs - kBeatMs)));
+    }
     const CJobLog& log = m_dialog->JobLog();
     const QString outcome = log.Outcome() ? LoadString(log.Outcome()) : QStringLiteral("(no message)");
     Print(QStringLiteral("outcome: %1 (%2)").arg(outcome).arg(log.Outcome()));

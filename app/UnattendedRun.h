@@ -48,6 +48,11 @@ private:
     FILE* m_out;
     CQuendaDlg* m_dialog = nullptr;
     QTimer* m_timer = nullptr;
+    // The window thread's longest turn during the job: the longest gap between two beats of a
+    // short timer, less its interval (a beat waits for whatever the thread is doing).
+    QTimer* m_beat = nullptr;
+    QElapsedTimer m_sinceBeat;
+    qint64 m_longestGapMs = 0;
     QElapsedTimer m_clock;
     QElapsedTimer m_readySince;
     int m_timeoutMs = 0;
