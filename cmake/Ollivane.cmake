@@ -1,9 +1,27 @@
 # Helpers shared by every folder: one library target per folder, one test executable per test folder.
 
-# ollivane_library(NAME [QT Core|Gui|Widgets...] [LINKS target...])
-# Collects every .cpp/.h below the calling folder into one static library.
+# Most of a file's compile time goes into the same Qt, standard and GoogleTest headers; each target
+# compiles them once. Off for tools that read compile_commands.json with another compiler.
+option(OLLIVANE_PCH "Precompile the common headers of each target" ON)
+
+set(OLLIVANE_PCH_CORE <QByteArray> <QDateTime> <QDebug> <QDir> <QFile> <QFileInfo> <QHash> <QList>
+    <QMap> <QObject> <QString> <QStringList> <QTimer> <functional> <map> <memory> <mutex> <optional>
+    <thread> <vector>)
+set(OLLIVANE_PCH_WIDGETS ${OLLIVANE_PCH_CORE} <QWidget>)
+set(OLLIVANE_PCH_TESTS ${OLLIVANE_PCH_WIDGETS} <gtest/gtest.h> <gmock/gmock.h>)
+
+# ollivane_precompile(TARGET CORE|WIDGETS|TESTS): the headers the target can reach through its links.
+function(ollivane_precompile target kind)
+    if(OLLIVANE_PCH)
+        target_precompile_headers(${target} PRIVATE ${OLLIVANE_PCH_${kind}})
+    endif()
+endfunction()
+
+# ollivane_library(NAME [WIDGETS] [LINKS target...])
+# Collects every .cpp/.h below the calling folder into one static library. WIDGETS: it reaches
+# Qt Widgets through its links.
 function(ollivane_library name)
-    cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+    cmake_parse_arguments(ARG "WIDGETS" "" "LINKS" ${ARGN})
     file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
     list(FILTER srcs INCLUDE REGEX "\\.(cpp|qrc)$")
@@ -13,6 +31,11 @@ function(ollivane_library name)
         add_library(${name} STATIC ${srcs})
         target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
         target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+        if(ARG_WIDGETS)
+            ollivane_precompile(${name} WIDGETS)
+        else()
+            ollivane_precompile(${name} CORE)
+        endif()
     else()
         # A folder whose code has not been written yet still takes its place in the dependency chain.
         add_library(${name} INTERFACE)
@@ -33,6 +56,7 @@ function(ollivane_test_suite name dir)
     add_executable(${name} ${srcs})
     target_link_libraries(${name} PRIVATE ${ARG_LINKS} testsupport GTest::gtest GTest::gmock)
     target_compile_definitions(${name} PRIVATE OLLIVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    ollivane_precompile(${name} TESTS)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
