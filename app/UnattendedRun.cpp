@@ -14,6 +14,7 @@
 namespace {
 constexpr int kLookMs = 200;
 constexpr int kBeatMs = 5;
+constexpr int kTurnsShown = 5;
 constexpr qint64 kAutoStartGraceMs = 15000;
 const QString kAudioFolder = QStringLiteral("\\音声データ");
 
@@ -102,10 +103,18 @@ void CUnattendedRun::JobStarted() {
         m_beat = new QTimer();
         m_beat->setTimerType(Qt::PreciseTimer);
         m_beat->setInterval(kBeatMs);
-        QObject::connect(m_beat, &QTimer::timeout,
-                         [this] { m_longestGapMs = std::max(m_longestGapMs, m_sinceBeat.restart()); });
+        QObject::connect(m_beat, &QTimer::timeout, [this] {
+            const qint64 gap = m_sinceBeat.restart();
+            const qint64 began = m_clock.elapsed() - gap - m_jobStartedAt;
+            m_longestGaps.append({gap, began});
+            std::sort(m_longestGaps.begin(), m_longestGaps.end(), std::greater<>());
+            if (m_longestGaps.size() > kTurnsShown) {
+                m_longestGaps.removeLast();
+            }
+        });
     }
-    m_longestGapMs = 0;
+    m_longestGaps.clear();
+    m_jobStartedAt = m_clock.elapsed();
     m_sinceBeat.start();
     m_beat->start();
     // The ticks as the job took them, whoever pressed Transfer.
@@ -149,8 +158,13 @@ void CUnattendedRun::Report() {
     m_reported = true;
     if (m_beat) {
         m_beat->stop();
-        Print(QStringLiteral("window thread: longest turn %1 ms during the job")
-                  .arg(std::max<qint64>(0, m_longestGapMs - kBeatMs)));
+        QStringList turns;
+        for (const auto& [gap, began] : std::as_const(m_longestGaps)) {
+            turns.append(
+                QStringLiteral("%1 ms at +%2 ms").arg(std::max<qint64>(0, gap - kBeatMs)).arg(began));
+        }
+        Print(QStringLiteral("window thread: longest turns during the job: %1")
+                  .arg(turns.join(QStringLiteral(", "))));
     }
     const CJobLog& log = m_dialog->JobLog();
     const QString outcome = log.Outcome() ? LoadString(log.Outcome()) : QStringLiteral("(no message)");

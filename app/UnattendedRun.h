@@ -11,6 +11,7 @@
 #include "platform/messages/ModalService.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -48,11 +49,13 @@ private:
     FILE* m_out;
     CQuendaDlg* m_dialog = nullptr;
     QTimer* m_timer = nullptr;
-    // The window thread's longest turn during the job: the longest gap between two beats of a
-    // short timer, less its interval (a beat waits for whatever the thread is doing).
+    // The window thread's longest turns during the job: the longest gaps between two beats of a
+    // short timer, less its interval (a beat waits for whatever the thread is doing), with the time
+    // since 転送 at which each began.
     QTimer* m_beat = nullptr;
     QElapsedTimer m_sinceBeat;
-    qint64 m_longestGapMs = 0;
+    QList<std::pair<qint64, qint64>> m_longestGaps;
+    qint64 m_jobStartedAt = 0;
     QElapsedTimer m_clock;
     QElapsedTimer m_readySince;
     int m_timeoutMs = 0;
