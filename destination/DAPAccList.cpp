@@ -2,11 +2,9 @@
 // them, and which of them is preferred or present.
 #include "destination/DAPAcc.h"
 
+#include "destination/PlayerInfoFile.h"
 #include "platform/files/Volumes.h"
 #include "ui/MyComboBox.h"
-
-#include <QFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -15,33 +13,9 @@ const QString kCardDeviceName = QStringLiteral("Digital Audio");
 const QString kInternalStorage = QStringLiteral(" - Internal Storage");
 const QString kExternalStorage = QStringLiteral(" - External Storage");
 const QString kCardSuffix = QStringLiteral(" - SD");
-const QString kPlayerInfoFile = QStringLiteral("\\WMPInfo.xml");
-constexpr int kInfoLineLength = 2000;
 
 QString RootOf(QChar letter) {
     return QString(letter) + QStringLiteral(":\\");
-}
-
-// The first line of the player's info file on a drive, at most 2000 characters; nullopt when the
-// file cannot be opened. Only the start of the file is read, whatever its size or content.
-std::optional<QString> ReadInfoLine(const QString& drive) {
-    const QString host = HostPathOf(drive + kPlayerInfoFile);
-    if (host.isEmpty())
-        return std::nullopt;
-    QFile file(host);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray head = file.read(4 * kInfoLineLength + 4);
-    QStringConverter::Encoding encoding = QStringConverter::Utf8;
-    if (const std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(head.left(4)))
-        encoding = *bom;
-    QStringDecoder decode(encoding, QStringDecoder::Flag::Stateless);
-    QString text = decode(head);
-    const qsizetype end = text.indexOf(QLatin1Char('\n'));
-    if (end >= 0)
-        text.truncate(end);
-    text.truncate(kInfoLineLength);
-    return text;
 }
 
 } // namespace
@@ -115,7 +89,8 @@ long CDAPAcc::MatchDrive(const QString& path) {
         const QString id = DeviceText(device.Get(), &IWMPSyncDevice::get_deviceId);
         if (id.isEmpty())
             continue;
-        const std::optional<QString> line = ReadInfoLine(path);
+        const std::optional<QString> line =
+            CPlayerInfoFile::ReadFirstLine(HostPathOf(path + CPlayerInfoFile::Name()));
         if (!line) {
             // The player writes the file once it has a partnership with the device.
             device->createPartnership(VARIANT_FALSE);
