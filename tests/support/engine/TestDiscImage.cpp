@@ -31,7 +31,8 @@ QString CTestDiscImage::Make(const QString& dir, const TestDisc& disc, QString* 
     const QList<QPair<bool, const char*>> switches = {{disc.split, "--split"},
                                                       {disc.bom, "--bom"},
                                                       {disc.cdTextFile, "--cdtext-file"},
-                                                      {disc.upperNames, "--upper-names"}};
+                                                      {disc.upperNames, "--upper-names"},
+                                                      {disc.escapes, "--escapes"}};
     for (const auto& [on, option] : switches) {
         if (on) {
             args << QString::fromLatin1(option);

@@ -26,6 +26,8 @@ struct TestDisc {
     bool bom = false;
     bool cdTextFile = false;
     bool upperNames = false;
+    // The texts hold \xNN for the raw byte NN and \\ for one backslash (invalid UTF-8 on the disc).
+    bool escapes = false;
     QString folder; // audio files in this subfolder, named with backslashes
     QString format = QStringLiteral("cue");
     int rate = 44100;
