@@ -7,15 +7,25 @@
 
 namespace {
 
-const char* const kSchema = "CREATE TABLE IF NOT EXISTS items("
-                            "  id INTEGER PRIMARY KEY,"
-                            "  url TEXT NOT NULL,"
-                            "  urlkey TEXT NOT NULL UNIQUE);"
-                            "CREATE TABLE IF NOT EXISTS attributes("
-                            "  item INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,"
-                            "  name TEXT NOT NULL,"
-                            "  value TEXT NOT NULL,"
-                            "  PRIMARY KEY(item, name));";
+const char* const kItemsTable = "items("
+                                "  id INTEGER PRIMARY KEY,"
+                                "  url TEXT NOT NULL,"
+                                "  urlkey TEXT NOT NULL UNIQUE)";
+const char* const kAttributesTable = "attributes("
+                                     "  item INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,"
+                                     "  name TEXT NOT NULL,"
+                                     "  value TEXT NOT NULL,"
+                                     "  PRIMARY KEY(item, name))";
+
+QByteArray Schema() {
+    return QByteArray("CREATE TABLE IF NOT EXISTS ") + kItemsTable + ";CREATE TABLE IF NOT EXISTS " +
+           kAttributesTable + ";";
+}
+
+// A table's definition as SQLite keeps it once Schema() made it.
+QString Definition(const char* table) {
+    return QStringLiteral("CREATE TABLE ") + QLatin1String(table);
+}
 
 // Attribute values and URLs compare without regard to case.
 QString FoldedKey(const QString& value) {
@@ -166,10 +176,13 @@ QString CLibrary::CheckAndLoad() {
             return QStringLiteral("damaged (%1)").arg(check.Text(0));
         }
     }
+    if (const QString foreign = ForeignSchema(); !foreign.isEmpty()) {
+        return foreign;
+    }
     // Write-ahead logging: a change costs one flush of the log, not several of a journal and the
     // database, so adding a ripped track keeps the UI thread free; every commit is still on disk.
     if (!Exec("PRAGMA foreign_keys = ON") || !Exec("PRAGMA journal_mode = WAL") ||
-        !Exec("PRAGMA synchronous = FULL") || !Exec(kSchema)) {
+        !Exec("PRAGMA synchronous = FULL") || !Exec(Schema().constData())) {
         return QStringLiteral("cannot set up the tables");
     }
     int step;
@@ -192,6 +205,33 @@ QString CLibrary::CheckAndLoad() {
         }
     }
     return step == SQLITE_DONE ? QString() : QStringLiteral("cannot read the attributes");
+}
+
+QString CLibrary::ForeignSchema() {
+    // Tables of another shape (another program's, or ours changed by hand) take rows where the
+    // entries are not found again, and triggers can undo a change behind the library's back: such a
+    // file is refused before anything is written to it.
+    Statement schema(Prepared("SELECT type, name, sql FROM sqlite_master"));
+    if (!schema.Ok()) {
+        return QStringLiteral("not a readable database");
+    }
+    int step;
+    while ((step = schema.Step()) == SQLITE_ROW) {
+        const QString type = schema.Text(0);
+        const QString name = schema.Text(1);
+        const QString sql = schema.Text(2);
+        if (type == QLatin1String("trigger")) {
+            return QStringLiteral("not a library of this program (it has the trigger %1)").arg(name);
+        }
+        if (type == QLatin1String("table") &&
+            ((name.compare(QLatin1String("items"), Qt::CaseInsensitive) == 0 &&
+              sql != Definition(kItemsTable)) ||
+             (name.compare(QLatin1String("attributes"), Qt::CaseInsensitive) == 0 &&
+              sql != Definition(kAttributesTable)))) {
+            return QStringLiteral("not a library of this program (its table %1 has another shape)").arg(name);
+        }
+    }
+    return step == SQLITE_DONE ? QString() : QStringLiteral("not a readable database");
 }
 
 bool CLibrary::Exec(const char* sql) {

@@ -63,6 +63,8 @@ private:
     void Close();
     // Checks the database, sets up its tables and reads them; what went wrong, or nothing.
     QString CheckAndLoad();
+    // What makes the database's tables not the library's own, or nothing.
+    QString ForeignSchema();
     // The statement for sql, prepared once per open database.
     sqlite3_stmt* Prepared(const char* sql);
     // The index of a lower-case attribute name, built on its first use.
