@@ -1,0 +1,2 @@
+CREATE TABLE items(  id INTEGER PRIMARY KEY,  url TEXT NOT NULL,  urlkey TEXT NOT NULL UNIQUE);CREATE TABLE attributes(  item INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,  name TEXT NOT NULL,  value TEXT NOT NULL,  PRIMARY KEY(item, name));INSERT INTO items VALUES(2,X'00ff41',2),(3,'A.mp3','x'),(4,'a.MP3','y'),(9223372036854775807,'big','big'),(-5,'','');
+INSERT INTO attributes VALUES(3,'WM/AlbumTitle','Album'),(3,'wm/albumtitle','Other'),(3,'toc',X'fffe'),(99,'orphan','x'),('text','name',1.5),(4,'WM/TrackNumber','-2147483649'),(4,'album','Album');
