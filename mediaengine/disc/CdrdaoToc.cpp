@@ -11,17 +11,41 @@ namespace {
 constexpr qint64 kMaxTocBytes = 256 * 1024;
 const QList<QByteArray> kFileKeywords = {"FILE", "AUDIOFILE", "DATAFILE"};
 
-// mm:ss:ff as sectors; -1 for anything else.
+bool IsDigits(const QByteArray& text, int maxDigits) {
+    if (text.isEmpty() || text.size() > maxDigits) {
+        return false;
+    }
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// mm:ss:ff (up to 999 minutes) as sectors; -1 for anything else.
 int MsfSectors(const QByteArray& text) {
     const QList<QByteArray> parts = text.split(':');
-    if (parts.size() != 3) {
+    if (parts.size() != 3 || !IsDigits(parts[0], 3) || !IsDigits(parts[1], 2) || !IsDigits(parts[2], 2)) {
         return -1;
     }
-    bool ok[3] = {};
-    const int m = parts[0].toInt(&ok[0]);
-    const int s = parts[1].toInt(&ok[1]);
-    const int f = parts[2].toInt(&ok[2]);
-    return ok[0] && ok[1] && ok[2] && s < 60 && f < 75 ? (m * 60 + s) * 75 + f : -1;
+    const int m = parts[0].toInt();
+    const int s = parts[1].toInt();
+    const int f = parts[2].toInt();
+    return s < 60 && f < 75 ? (m * 60 + s) * 75 + f : -1;
+}
+
+// What follows an audio file's name: its start ("0" or mm:ss:ff) and optionally the length taken
+// (mm:ss:ff). libcdio reads anything else wrongly (a track before the start of the disc) or refuses
+// it, so it is refused here with the line. *length is -1 when the line gives none.
+bool ParseSpan(const QByteArray& text, int* start, int* length) {
+    const QList<QByteArray> words = text.simplified().split(' ');
+    if (words.first().isEmpty() || words.size() > 2) {
+        return false;
+    }
+    *start = words[0] == "0" ? 0 : MsfSectors(words[0]);
+    *length = words.size() == 2 ? MsfSectors(words[1]) : -1;
+    return *start >= 0 && (words.size() == 1 || *length >= 0);
 }
 } // namespace
 
@@ -81,11 +105,18 @@ bool CCdrdaoToc::Load(const QString& tocPath, QString* error) {
                          .arg(name);
             return false;
         }
+        int start = 0;
+        int length = -1;
+        const bool audio = keyword != "DATAFILE";
+        if (audio && !ParseSpan(line.mid(close + 1), &start, &length)) {
+            *error = QStringLiteral("%1:%2: after the file name, a start (0 or mm:ss:ff) and a length "
+                                    "(mm:ss:ff) are expected")
+                         .arg(tocPath)
+                         .arg(i + 1);
+            return false;
+        }
         // libcdio does not check that a file holds what the TOC takes from it; a rip would fail late.
-        const QList<QByteArray> span = line.mid(close + 1).simplified().split(' ');
-        const int start = span.size() == 2 ? MsfSectors(span[0]) : -1;
-        const int length = span.size() == 2 ? MsfSectors(span[1]) : -1;
-        if (start >= 0 && length >= 0 && (qint64(start) + length) * 2352 > QFileInfo(path).size()) {
+        if (audio && (qint64(start) + qMax(length, 1)) * 2352 > QFileInfo(path).size()) {
             *error = QStringLiteral("%1:%2: %3 is shorter than the audio taken from it; the file is short")
                          .arg(tocPath)
                          .arg(i + 1)

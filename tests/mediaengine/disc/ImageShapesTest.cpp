@@ -321,6 +321,21 @@ TEST(ImageShapes, DamagedTocFilesAreRefusedNamingTheTocFile) {
              WriteFile(d.File("disc.toc"), toc);
          },
          "PREGAP"},
+        // libcdio puts the track before the disc's start, or its minutes overflow.
+        {"start that is no time",
+         [](const CTempDir& d) {
+             QByteArray toc = ReadFile(d.File("disc.toc"));
+             toc.replace("\"disc.raw\" 00:00:00", "\"disc.raw\" 00:00:#0");
+             WriteFile(d.File("disc.toc"), toc);
+         },
+         ":17: after the file name"},
+        {"start of a hundred million minutes",
+         [](const CTempDir& d) {
+             QByteArray toc = ReadFile(d.File("disc.toc"));
+             toc.replace("\"disc.raw\" 00:00:00", "\"disc.raw\" 99999999:00:00");
+             WriteFile(d.File("disc.toc"), toc);
+         },
+         ":17: after the file name"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
