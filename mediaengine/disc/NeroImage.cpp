@@ -17,6 +17,59 @@ quint64 Be64(const QByteArray& data, qsizetype at) {
     return qFromBigEndian<quint64>(data.constData() + at);
 }
 
+// Whether libcdio's CD-Text reader gets through the packs: it needs the size information of each
+// block from the packs at or after the block's start, and gathers each string in a 256-byte buffer
+// it does not bound. When it fails it frees its CD-Text twice; a string that does not fit
+// overwrites its stack. Its walk is followed here step by step.
+bool LibcdioReadsCdText(const QByteArray& data) {
+    constexpr int kPack = 18;
+    constexpr int kBuffer = 256;
+    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype packs = data.size() / kPack;
+    int block = -1;
+    int sequence = 0;
+    int gathered = 0;
+    for (qsizetype p = 0; p < packs; ++p) {
+        const uchar* pack = bytes + p * kPack;
+        const int packBlock = (pack[3] >> 4) & 0x07;
+        if (block != packBlock || sequence != pack[2]) {
+            block = packBlock;
+            sequence = 0;
+            // The last size-information pack 1 from here on must say that there are three.
+            int sizePacks = 0;
+            for (qsizetype q = p; q < packs; ++q) {
+                const uchar* size = bytes + q * kPack;
+                if (size[0] == 0x8F && size[1] == 1) {
+                    sizePacks = size[4 + 7];
+                }
+            }
+            if (sizePacks != 3) {
+                return false;
+            }
+        }
+        const bool doubleByte = (pack[3] & 0x80) != 0;
+        const int step = doubleByte ? 2 : 1;
+        const uchar type = pack[0];
+        if ((type >= 0x80 && type <= 0x87) || type == 0x8E) {
+            // A genre pack may start with its two-byte code.
+            for (int j = type == 0x87 && pack[4] <= 31 ? 2 : 0; j < 12; j += step) {
+                const bool end = pack[4 + j] == 0 && (!doubleByte || pack[4 + j + 1] == 0);
+                if (!end || gathered > 1) {
+                    gathered += step;
+                }
+                if (gathered + step > kBuffer) {
+                    return false;
+                }
+                if (end && gathered > 1) {
+                    gathered = 0;
+                }
+            }
+        }
+        ++sequence;
+    }
+    return true;
+}
+
 // What libcdio asserts of one chunk.
 QString CheckChunk(const QByteArray& id, const QByteArray& data) {
     const qsizetype n = data.size();
@@ -60,6 +113,9 @@ QString CheckChunk(const QByteArray& id, const QByteArray& data) {
     } else if (id == "CDTX") {
         if (n % 18 != 0) {
             return QStringLiteral("its CD-Text is truncated");
+        }
+        if (!LibcdioReadsCdText(data)) {
+            return QStringLiteral("its CD-Text is damaged");
         }
     } else if (id == "DAOX" || id == "DAOI") {
         if (n < 22) {

@@ -369,6 +369,18 @@ TEST(ImageShapes, DamagedNeroImagesAreRefusedWithoutReachingLibcdio) {
         {"track list not starting at the lead-in",
          [](QByteArray* nrg, qsizetype footer) { (*nrg)[footer + 8 + 7] = 0; }, "lead-in"},
         {"no end", [](QByteArray* nrg, qsizetype) { nrg->replace("END!", "ENDX"); }, "no end"},
+        // libcdio frees its CD-Text twice when it cannot read it.
+        {"CD-Text without its size information",
+         [](QByteArray* nrg, qsizetype footer) {
+             const qsizetype text = nrg->indexOf("CDTX", footer) + 8;
+             const qsizetype end = text + qFromBigEndian<quint32>(nrg->constData() + text - 4);
+             for (qsizetype pack = text; pack < end; pack += 18) {
+                 if (uchar(nrg->at(pack)) == 0x8F && nrg->at(pack + 1) == 1) {
+                     (*nrg)[pack + 11] = 0;
+                 }
+             }
+         },
+         "CD-Text is damaged"},
     };
     CTempDir original;
     TestDisc disc = Album();
