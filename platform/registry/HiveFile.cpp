@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -444,13 +443,14 @@ QByteArray CHiveFile::Serialize(const CRegKey& root) {
     return out;
 }
 
-std::unique_ptr<QLockFile> CHiveFile::Lock(int timeoutMs, LONG* error) const {
+std::unique_ptr<CHiveLock> CHiveFile::Lock(int timeoutMs, LONG* error) const {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    auto lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
-    if (lock->tryLock(timeoutMs)) {
+    CHiveLock::EResult result = CHiveLock::EResult::Busy;
+    auto lock = CHiveLock::Take(m_path + QStringLiteral(".lock"), timeoutMs, &result);
+    if (lock) {
         return lock;
     }
-    *error = lock->error() == QLockFile::LockFailedError ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+    *error = result == CHiveLock::EResult::Busy ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
     qWarning().noquote() << QStringLiteral("%1: cannot take the registry writer lock").arg(m_path);
     return nullptr;
 }

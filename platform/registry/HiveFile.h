@@ -5,14 +5,13 @@
 // rename), so a crash leaves the old or the new hive, never a torn one; writers in different
 // processes take a lock file beside the hive.
 
+#include "platform/registry/HiveLock.h"
 #include "platform/registry/RegKey.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <memory>
-
-class QLockFile;
 
 class CHiveFile {
 public:
@@ -31,7 +30,7 @@ public:
     // Writes the whole root atomically. Returns a Win32 error code.
     LONG Save(const CRegKey& root);
     // Takes the writer lock, waiting up to timeoutMs. Null with *error set when it cannot be had.
-    std::unique_ptr<QLockFile> Lock(int timeoutMs, LONG* error) const;
+    std::unique_ptr<CHiveLock> Lock(int timeoutMs, LONG* error) const;
 
     static QByteArray Serialize(const CRegKey& root);
     // source names the file in warnings. *skipped (optional) counts the lines that were dropped.

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
 #include <QtEndian>
 
@@ -133,7 +132,7 @@ LONG CRegistry::Modify(int rootIndex, const Change& change) {
         return change(root.tree, &modified);
     }
     LONG error = ERROR_SUCCESS;
-    const std::unique_ptr<QLockFile> lock = root.file->Lock(m_lockTimeoutMs, &error);
+    const std::unique_ptr<CHiveLock> lock = root.file->Lock(m_lockTimeoutMs, &error);
     if (!lock) {
         return error;
     }

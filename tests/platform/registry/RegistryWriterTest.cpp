@@ -5,12 +5,18 @@
 #include "tests/platform/registry/RegistryTestSupport.h"
 #include "tests/support/TempDir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace regtest;
@@ -124,6 +130,62 @@ TEST(RegistryWriter, ConcurrentWritersLoseNoChange) {
     a.join();
     b.join();
     EXPECT_EQ(2 * kWrites, CRegistry(hive, QString()).ValueNames(HKEY_CURRENT_USER, kKey).size());
+}
+
+// A writer killed outright leaves its lock file, in whatever state it had reached: made but still
+// empty, half written, or naming a process that now is another, live one. None holds up the next.
+TEST(RegistryWriter, ALockFileLeftByAKilledWriterDoesNotHoldUpTheNext) {
+    const QByteArray thisProcess = QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+                                   QCoreApplication::applicationFilePath().toUtf8() + "\n";
+    for (const QByteArray& left : {QByteArray(), QByteArray("4"), thisProcess}) {
+        SCOPED_TRACE(left.toStdString());
+        CTempDir dir;
+        const QString hive = dir.File(QStringLiteral("HKCU.reg"));
+        QFile lockFile(hive + QStringLiteral(".lock"));
+        ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly));
+        ASSERT_EQ(lockFile.write(left), left.size());
+        lockFile.close();
+        CRegistry registry(hive, QString());
+        registry.SetLockTimeout(2000);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ERROR_SUCCESS, registry.SetDword(HKEY_CURRENT_USER, kKey, QStringLiteral("AutoCopyCD"), 0));
+        EXPECT_LT(clock.elapsed(), 1000);
+        EXPECT_FALSE(QFile::exists(hive + QStringLiteral(".lock")));
+    }
+}
+
+// The same with a real process that is killed while it holds the lock.
+TEST(RegistryWriter, AWriterKilledWhileHoldingTheLockDoesNotHoldUpTheNext) {
+    CTempDir dir;
+    const QString hive = dir.File(QStringLiteral("HKCU.reg"));
+    const QByteArray lockPath = QFile::encodeName(hive + QStringLiteral(".lock"));
+    int ready[2] = {-1, -1};
+    ASSERT_EQ(0, ::pipe(ready));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only async-signal-safe calls after a fork: the lock as the writer takes it, by hand.
+        const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const char byte = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 1 : 0;
+        (void)!::write(ready[1], &byte, 1);
+        for (;;) {
+            ::pause();
+        }
+    }
+    char byte = 0;
+    ASSERT_EQ(1, ::read(ready[0], &byte, 1));
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_EQ(1, byte);
+    CRegistry registry(hive, QString());
+    registry.SetLockTimeout(150);
+    CWarningCapture warnings;
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, registry.SetDword(HKEY_CURRENT_USER, kKey, QStringLiteral("A"), 1))
+        << "held while the writer lives";
+    ASSERT_EQ(0, ::kill(child, SIGKILL));
+    ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
+    EXPECT_EQ(ERROR_SUCCESS, registry.SetDword(HKEY_CURRENT_USER, kKey, QStringLiteral("A"), 1));
 }
 
 TEST(RegistryWriter, AFailedSaveIsReportedAndNotKeptInMemory) {
