@@ -2,6 +2,7 @@
 
 #include "controller/QuendaDlg.h"
 #include "platform/files/FileSearch.h"
+#include "platform/messages/MessageLoop.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/ReportCtrl.h"
@@ -94,7 +95,7 @@ void CUnattendedRun::Look() {
         m_pressed = true;
         Print(QStringLiteral("unattended: the window is ready after %1; pressing 転送")
                   .arg(Seconds(m_clock.elapsed())));
-        ::SendMessage(m_dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_TRANSFER, BN_CLICKED), 0);
+        ::PostMessage(m_dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_TRANSFER, BN_CLICKED), 0);
     }
 }
 
@@ -210,7 +211,7 @@ void CUnattendedRun::Report() {
     QPointer<CQuendaDlg> dialog = m_dialog;
     QTimer::singleShot(0, [dialog] {
         if (dialog) {
-            ::SendMessage(dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), 0);
+            ::PostMessage(dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), 0);
         }
     });
 }

@@ -15,7 +15,8 @@ public:
     // Start or restart (same window and id) a timer delivering WM_TIMER with wParam = id.
     virtual UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs) = 0;
     virtual BOOL KillTimer(HWND hwnd, UINT_PTR id) = 0;
-    // Blocks the calling thread; dispatches nothing.
+    // Pauses the calling thread; dispatches nothing of the program (messages, timers, handed-over
+    // work and user input wait until it ends). On the product's UI thread the window still paints.
     virtual void Sleep(DWORD ms) = 0;
     // Dispatch at most one pending message of this window (posted or timer); true when one ran.
     virtual bool DispatchOnePending(HWND hwnd) = 0;

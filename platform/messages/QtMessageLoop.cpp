@@ -2,9 +2,12 @@
 
 #include "platform/windows/WindowTable.h"
 
+#include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 
 CQtMessageLoop::CQtMessageLoop() {
     m_clock.start();
@@ -28,6 +31,9 @@ BOOL CQtMessageLoop::PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 void CQtMessageLoop::RunPosted() {
+    if (KeptForLater([this] { RunPosted(); })) {
+        return;
+    }
     PostedMessage m;
     {
         std::lock_guard lock(m_mutex);
@@ -65,6 +71,14 @@ BOOL CQtMessageLoop::KillTimer(HWND hwnd, UINT_PTR id) {
 }
 
 void CQtMessageLoop::Fire(HWND hwnd, UINT_PTR id) {
+    if (m_pauses > 0) {
+        // One WM_TIMER however many periods the pause spans, as a window's timer gives.
+        const auto key = std::make_pair(hwnd, id);
+        if (std::find(m_keptTimers.begin(), m_keptTimers.end(), key) == m_keptTimers.end()) {
+            m_keptTimers.push_back(key);
+        }
+        return;
+    }
     if (hwnd && !IsWindow(hwnd)) {
         KillTimer(hwnd, id);
         return;
@@ -73,7 +87,45 @@ void CQtMessageLoop::Fire(HWND hwnd, UINT_PTR id) {
 }
 
 void CQtMessageLoop::Sleep(DWORD ms) {
-    QThread::msleep(ms);
+    if (QThread::currentThread() != thread()) {
+        QThread::msleep(ms);
+        return;
+    }
+    QuietWait(ms);
+}
+
+bool CQtMessageLoop::KeptForLater(std::function<void()> event) {
+    if (m_pauses == 0) {
+        return false;
+    }
+    m_kept.push_back(std::move(event));
+    return true;
+}
+
+void CQtMessageLoop::QuietWait(DWORD ms) {
+    // A plain sleep would stop the window painting; nothing of the program runs meanwhile either
+    // way: its events are kept, user input and other programs' requests wait in Qt's queues.
+    ++m_pauses;
+    QEventLoop pause;
+    QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &pause, &QEventLoop::quit);
+    pause.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    if (--m_pauses > 0) {
+        return;
+    }
+    std::vector<std::function<void()>> kept;
+    kept.swap(m_kept);
+    // Timers come after the messages, as WM_TIMER does when messages are waiting.
+    for (const auto& [hwnd, id] : m_keptTimers) {
+        kept.push_back([this, hwnd, id] {
+            if (m_timers.count({hwnd, id})) {
+                Fire(hwnd, id);
+            }
+        });
+    }
+    m_keptTimers.clear();
+    for (auto& event : kept) {
+        QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+    }
 }
 
 bool CQtMessageLoop::DispatchOnePending(HWND hwnd) {
@@ -106,7 +158,14 @@ bool CQtMessageLoop::DispatchOnePending(HWND hwnd) {
 
 void CQtMessageLoop::RunOnUiThread(std::function<void()> work) {
     if (work) {
-        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, work = std::move(work)]() mutable {
+                if (!KeptForLater(work)) {
+                    work();
+                }
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -8,8 +8,10 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <vector>
 
 class QTimer;
 
@@ -30,9 +32,16 @@ public:
 private:
     void RunPosted();
     void Fire(HWND hwnd, UINT_PTR id);
+    // During a pause on the UI thread the program's own events are kept, in their order, and
+    // handed to the loop again when the pause ends.
+    bool KeptForLater(std::function<void()> event);
+    void QuietWait(DWORD ms);
 
     std::mutex m_mutex;
     std::deque<PostedMessage> m_posted;
     std::map<std::pair<HWND, UINT_PTR>, QTimer*> m_timers;
     QElapsedTimer m_clock;
+    int m_pauses = 0;
+    std::vector<std::function<void()>> m_kept;
+    std::vector<std::pair<HWND, UINT_PTR>> m_keptTimers;
 };
