@@ -107,7 +107,11 @@ void CQtMessageLoop::QuietWait(DWORD ms) {
     // way: its events are kept, user input and other programs' requests wait in Qt's queues.
     ++m_pauses;
     QEventLoop pause;
-    QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &pause, &QEventLoop::quit);
+    QTimer end;
+    end.setSingleShot(true);
+    end.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&end, &QTimer::timeout, &pause, &QEventLoop::quit);
+    end.start(std::chrono::milliseconds(ms));
     pause.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
     if (--m_pauses > 0) {
         return;
@@ -115,10 +119,10 @@ void CQtMessageLoop::QuietWait(DWORD ms) {
     std::vector<std::function<void()>> kept;
     kept.swap(m_kept);
     // Timers come after the messages, as WM_TIMER does when messages are waiting.
-    for (const auto& [hwnd, id] : m_keptTimers) {
-        kept.push_back([this, hwnd, id] {
-            if (m_timers.count({hwnd, id})) {
-                Fire(hwnd, id);
+    for (const auto& key : m_keptTimers) {
+        kept.push_back([this, key] {
+            if (m_timers.count(key)) {
+                Fire(key.first, key.second);
             }
         });
     }
