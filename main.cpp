@@ -4,7 +4,8 @@
 //   ollivane --demo          run on the demo sandbox (created when missing)
 //   ollivane --sandbox DIR   run on the sandbox in DIR (created with the demo layout when missing)
 //   --screenshot FILE        save the main window as PNG once it is shown
-//   --exit                   end after the screenshot (or at once when there is none)
+//   --exit                   end after the screenshot (or at once when there is none); print and
+//                            answer every message
 //   --unattended             press 転送 once the window is ready, answer every message, print what
 //                            happened and end; exit status 0 only when the card holds the tracks
 
@@ -74,7 +75,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Save the main window as PNG once it is shown."),
                                         QStringLiteral("FILE"));
-    const QCommandLineOption exitAfter(QStringLiteral("exit"), QStringLiteral("End after the screenshot."));
+    const QCommandLineOption exitAfter(
+        QStringLiteral("exit"),
+        QStringLiteral("End after the screenshot; messages are printed and answered."));
     const QCommandLineOption unattendedRun(
         QStringLiteral("unattended"),
         QStringLiteral(
@@ -91,7 +94,10 @@ int main(int argc, char** argv) {
     CPlatform services;
     services.windows = &windows;
     services.loop = &loop;
-    services.modal = isUnattended ? static_cast<IModalService*>(&unattended) : &modal;
+    // Without anybody at the window (--unattended, --exit) messages are printed and answered, so a
+    // notice offscreen cannot hold the program.
+    services.modal =
+        isUnattended || parser.isSet(exitAfter) ? static_cast<IModalService*>(&unattended) : &modal;
 
     std::unique_ptr<CSandbox> sandbox;
     std::unique_ptr<CRegistry> hostRegistry;

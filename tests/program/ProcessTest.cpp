@@ -204,6 +204,23 @@ TEST_F(Program, AnUnattendedJobPutsTheTracksOnTheCardAndExitsZero) {
     EXPECT_EQ(Detail(), QStringLiteral("*Album;*SongTitle")) << "the user's preferences are back";
 }
 
+// With --exit nobody is there to answer a message: a refusal at start-up is printed, answered and
+// ends the program with its status instead of waiting offscreen for ever.
+TEST_F(Program, WithExitARefusalAtStartUpIsPrintedAndEndsTheProgram) {
+    CRegistry machine(QString(), m_dir + QStringLiteral("/registry/HKLM.reg"));
+    ASSERT_EQ(machine.SetDword(HKEY_LOCAL_MACHINE,
+                               QStringLiteral("SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\"
+                                              "{6BF52A52-394A-11d3-B153-00C04F79FAA6}"),
+                               QStringLiteral("IsInstalled"), 0),
+              ERROR_SUCCESS);
+    Launch({QStringLiteral("--exit")});
+    ASSERT_TRUE(Finished(60000)) << m_output.toStdString();
+    EXPECT_EQ(m_process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_process.exitCode(), 1) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("message: ["))) << m_output.toStdString();
+    EXPECT_FALSE(m_output.contains(QStringLiteral("main window:"))) << m_output.toStdString();
+}
+
 TEST_F(Program, AJobStartedByAutoSyncRunsToItsEndAndASignalThenEndsTheProgramInOrder) {
     InsertDisc(2);
     m_sandbox->Registry().SetDword(HKEY_CURRENT_USER, kSettings, QStringLiteral("AutoSync"), 1);
