@@ -10,6 +10,8 @@
 namespace {
 constexpr qint64 kMaxTocBytes = 256 * 1024;
 const QList<QByteArray> kFileKeywords = {"FILE", "AUDIOFILE", "DATAFILE"};
+const QList<QByteArray> kTrackModes = {"AUDIO",       "MODE0",       "MODE1",          "MODE1_RAW", "MODE2",
+                                       "MODE2_FORM1", "MODE2_FORM2", "MODE2_FORM_MIX", "MODE2_RAW"};
 
 bool IsDigits(const QByteArray& text, int maxDigits) {
     if (text.isEmpty() || text.size() > maxDigits) {
@@ -71,6 +73,13 @@ bool CCdrdaoToc::Load(const QString& tocPath, QString* error) {
         const QByteArray keyword = space < 0 ? trimmed : trimmed.left(space);
         if (keyword == "TRACK") {
             m_lastTrackPregap = 0;
+            // libcdio divides by the sector size of the mode, which a TRACK without one leaves at 0.
+            if (space < 0 || !kTrackModes.contains(trimmed.mid(space + 1).simplified().split(' ').first())) {
+                *error = QStringLiteral("%1:%2: a TRACK line needs its mode (AUDIO, MODE1, MODE2 ...)")
+                             .arg(tocPath)
+                             .arg(i + 1);
+                return false;
+            }
         } else if (keyword == "START") {
             m_lastTrackPregap = qMax(0, MsfSectors(trimmed.mid(space + 1).trimmed()));
         } else if (keyword == "PREGAP" || keyword == "SILENCE" || keyword == "ZERO") {

@@ -336,6 +336,14 @@ TEST(ImageShapes, DamagedTocFilesAreRefusedNamingTheTocFile) {
              WriteFile(d.File("disc.toc"), toc);
          },
          ":17: after the file name"},
+        // libcdio divides by the mode's sector size, which is 0 without a mode: the process dies.
+        {"track without its mode",
+         [](const CTempDir& d) {
+             QByteArray toc = ReadFile(d.File("disc.toc"));
+             toc.replace("TRACK AUDIO", "TRACK");
+             WriteFile(d.File("disc.toc"), toc);
+         },
+         "a TRACK line needs its mode"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
