@@ -303,6 +303,12 @@ TEST(ImageShapes, IndexesGoingBackwardsAreRefusedAtTheirLine) {
     EXPECT_TRUE(error.startsWith(cue + QStringLiteral(":15:"))) << error.toStdString();
 }
 
+void ReplaceInToc(const CTempDir& dir, const char* from, const char* to) {
+    QByteArray toc = ReadFile(dir.File("disc.toc"));
+    toc.replace(from, to);
+    WriteFile(dir.File("disc.toc"), toc);
+}
+
 TEST(ImageShapes, DamagedTocFilesAreRefusedNamingTheTocFile) {
     struct Case {
         const char* name;
@@ -315,34 +321,16 @@ TEST(ImageShapes, DamagedTocFilesAreRefusedNamingTheTocFile) {
         {"audio file cut short", [](const CTempDir& d) { QFile::resize(d.File("disc.raw"), kSector * 200); },
          ":26: disc.raw is shorter"},
         {"silence no file holds",
-         [](const CTempDir& d) {
-             QByteArray toc = ReadFile(d.File("disc.toc"));
-             toc.replace("START 00:00:38", "PREGAP 00:00:38");
-             WriteFile(d.File("disc.toc"), toc);
-         },
-         "PREGAP"},
+         [](const CTempDir& d) { ReplaceInToc(d, "START 00:00:38", "PREGAP 00:00:38"); }, "PREGAP"},
         // libcdio puts the track before the disc's start, or its minutes overflow.
         {"start that is no time",
-         [](const CTempDir& d) {
-             QByteArray toc = ReadFile(d.File("disc.toc"));
-             toc.replace("\"disc.raw\" 00:00:00", "\"disc.raw\" 00:00:#0");
-             WriteFile(d.File("disc.toc"), toc);
-         },
+         [](const CTempDir& d) { ReplaceInToc(d, "\"disc.raw\" 00:00:00", "\"disc.raw\" 00:00:#0"); },
          ":17: after the file name"},
         {"start of a hundred million minutes",
-         [](const CTempDir& d) {
-             QByteArray toc = ReadFile(d.File("disc.toc"));
-             toc.replace("\"disc.raw\" 00:00:00", "\"disc.raw\" 99999999:00:00");
-             WriteFile(d.File("disc.toc"), toc);
-         },
+         [](const CTempDir& d) { ReplaceInToc(d, "\"disc.raw\" 00:00:00", "\"disc.raw\" 99999999:00:00"); },
          ":17: after the file name"},
         // libcdio divides by the mode's sector size, which is 0 without a mode: the process dies.
-        {"track without its mode",
-         [](const CTempDir& d) {
-             QByteArray toc = ReadFile(d.File("disc.toc"));
-             toc.replace("TRACK AUDIO", "TRACK");
-             WriteFile(d.File("disc.toc"), toc);
-         },
+        {"track without its mode", [](const CTempDir& d) { ReplaceInToc(d, "TRACK AUDIO", "TRACK"); },
          "a TRACK line needs its mode"},
     };
     for (const Case& c : cases) {
