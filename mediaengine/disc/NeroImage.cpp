@@ -160,6 +160,8 @@ bool CNeroImage::Check(const QString& path, QString* error) {
     const QByteArray chunks = file.read(size - footer);
     qsizetype at = 0;
     bool tracks = false;
+    int taoLists = 0;
+    int daoLists = 0;
     while (true) {
         if (at + kChunkHeader > chunks.size()) {
             *error = QStringLiteral("%1 is damaged: its description has no end").arg(path);
@@ -179,7 +181,18 @@ bool CNeroImage::Check(const QString& path, QString* error) {
             *error = QStringLiteral("%1 is damaged: %2").arg(path, reason);
             return false;
         }
-        tracks = tracks || id == "CUEX" || id == "CUES" || id == "ETNF" || id == "ETN2";
+        // libcdio asserts, ending the process, when a TAO track list (ETNF, ETN2) meets a track list
+        // it has already read: one from another session or a DAO one (CUEX, CUES, DAOX, DAOI).
+        const bool tao = id == "ETNF" || id == "ETN2";
+        const bool dao = id == "CUEX" || id == "CUES" || id == "DAOX" || id == "DAOI";
+        if ((tao && (taoLists > 0 || daoLists > 0)) || (dao && taoLists > 0)) {
+            *error = QStringLiteral("%1 describes its tracks twice (a second track list, %2)")
+                         .arg(path, QString::fromLatin1(id));
+            return false;
+        }
+        taoLists += tao ? 1 : 0;
+        daoLists += dao ? 1 : 0;
+        tracks = tracks || id == "CUEX" || id == "CUES" || tao;
         at += kChunkHeader + length;
     }
     if (!tracks) {

@@ -377,6 +377,12 @@ TEST(ImageShapes, DamagedNeroImagesAreRefusedWithoutReachingLibcdio) {
              }
          },
          "CD-Text is damaged"},
+        // A TAO track list besides the DAO one: libcdio asserts.
+        {"two track lists",
+         [](QByteArray* nrg, qsizetype footer) {
+             nrg->insert(nrg->indexOf("END!", footer), QByteArray("ETNF\0\0\0\0", 8));
+         },
+         "describes its tracks twice"},
     };
     CTempDir original;
     TestDisc disc = Album();
