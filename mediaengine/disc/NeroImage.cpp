@@ -160,8 +160,9 @@ bool CNeroImage::Check(const QString& path, QString* error) {
     const QByteArray chunks = file.read(size - footer);
     qsizetype at = 0;
     bool tracks = false;
+    int lists = 0;
     int taoLists = 0;
-    int daoLists = 0;
+    int daos = 0;
     while (true) {
         if (at + kChunkHeader > chunks.size()) {
             *error = QStringLiteral("%1 is damaged: its description has no end").arg(path);
@@ -181,18 +182,23 @@ bool CNeroImage::Check(const QString& path, QString* error) {
             *error = QStringLiteral("%1 is damaged: %2").arg(path, reason);
             return false;
         }
-        // libcdio asserts, ending the process, when a TAO track list (ETNF, ETN2) meets a track list
-        // it has already read: one from another session or a DAO one (CUEX, CUES, DAOX, DAOI).
+        // libcdio reads one track list (CUEX, CUES, ETNF or ETN2) and one DAO description (DAOX or
+        // DAOI, never with a TAO list) and asserts, ending the process, on a second: an image of
+        // more than one session, or a damaged one.
+        const bool list = id == "CUEX" || id == "CUES" || id == "ETNF" || id == "ETN2";
         const bool tao = id == "ETNF" || id == "ETN2";
-        const bool dao = id == "CUEX" || id == "CUES" || id == "DAOX" || id == "DAOI";
-        if ((tao && (taoLists > 0 || daoLists > 0)) || (dao && taoLists > 0)) {
-            *error = QStringLiteral("%1 describes its tracks twice (a second track list, %2)")
-                         .arg(path, QString::fromLatin1(id));
+        const bool dao = id == "DAOX" || id == "DAOI";
+        if ((list && lists > 0) || (dao && daos > 0) || (tao && daos > 0) || (dao && taoLists > 0)) {
+            *error =
+                QStringLiteral("%1 describes its tracks twice (%2 after another track list); only images "
+                               "of one session can be read")
+                    .arg(path, QString::fromLatin1(id));
             return false;
         }
+        lists += list ? 1 : 0;
         taoLists += tao ? 1 : 0;
-        daoLists += dao ? 1 : 0;
-        tracks = tracks || id == "CUEX" || id == "CUES" || tao;
+        daos += dao ? 1 : 0;
+        tracks = tracks || list;
         at += kChunkHeader + length;
     }
     if (!tracks) {

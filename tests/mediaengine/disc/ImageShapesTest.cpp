@@ -383,6 +383,13 @@ TEST(ImageShapes, DamagedNeroImagesAreRefusedWithoutReachingLibcdio) {
              nrg->insert(nrg->indexOf("END!", footer), QByteArray("ETNF\0\0\0\0", 8));
          },
          "describes its tracks twice"},
+        // The track list of a second session: libcdio asserts.
+        {"two DAO track lists",
+         [](QByteArray* nrg, qsizetype footer) {
+             const quint32 length = qFromBigEndian<quint32>(nrg->constData() + footer + 4);
+             nrg->insert(nrg->indexOf("END!", footer), nrg->mid(footer, 8 + length));
+         },
+         "describes its tracks twice"},
     };
     CTempDir original;
     TestDisc disc = Album();
