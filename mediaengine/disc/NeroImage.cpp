@@ -26,6 +26,9 @@ bool LibcdioReadsCdText(const QByteArray& data) {
     constexpr int kBuffer = 256;
     const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
     const qsizetype packs = data.size() / kPack;
+    if (packs == 0) {
+        return false; // no block at all, which it takes for a failure as well
+    }
     int block = -1;
     int sequence = 0;
     int gathered = 0;

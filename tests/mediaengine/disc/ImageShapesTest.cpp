@@ -377,6 +377,13 @@ TEST(ImageShapes, DamagedNeroImagesAreRefusedWithoutReachingLibcdio) {
              }
          },
          "CD-Text is damaged"},
+        {"CD-Text without a single pack",
+         [](QByteArray* nrg, qsizetype footer) {
+             const qsizetype text = nrg->indexOf("CDTX", footer) + 8;
+             const quint32 length = qFromBigEndian<quint32>(nrg->constData() + text - 4);
+             nrg->replace(text - 4, 4 + length, QByteArray(4, '\0'));
+         },
+         "CD-Text is damaged"},
         // A TAO track list besides the DAO one: libcdio asserts.
         {"two track lists",
          [](QByteArray* nrg, qsizetype footer) {
