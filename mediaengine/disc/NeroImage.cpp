@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QtEndian>
+#include <cdio/cdtext.h>
 
 namespace {
 
@@ -73,6 +74,21 @@ bool LibcdioReadsCdText(const QByteArray& data) {
     return true;
 }
 
+// libcdio's reader fails in more ways than the walk above follows, and its Nero reader then frees
+// the CD-Text twice. Once the walk has shown the packs safe to read, libcdio reads a copy of them
+// on its own, where a failure costs nothing.
+bool LibcdioTakesCdText(const QByteArray& data) {
+    cdtext_t* text = cdtext_init();
+    if (!text) {
+        return false;
+    }
+    QByteArray copy = data;
+    const bool read =
+        cdtext_data_init(text, reinterpret_cast<uint8_t*>(copy.data()), size_t(copy.size())) == 0;
+    cdtext_destroy(text); // frees the object too
+    return read;
+}
+
 // What libcdio asserts of one chunk.
 QString CheckChunk(const QByteArray& id, const QByteArray& data) {
     const qsizetype n = data.size();
@@ -117,7 +133,7 @@ QString CheckChunk(const QByteArray& id, const QByteArray& data) {
         if (n % 18 != 0) {
             return QStringLiteral("its CD-Text is truncated");
         }
-        if (!LibcdioReadsCdText(data)) {
+        if (!LibcdioReadsCdText(data) || !LibcdioTakesCdText(data)) {
             return QStringLiteral("its CD-Text is damaged");
         }
     } else if (id == "DAOX" || id == "DAOI") {
