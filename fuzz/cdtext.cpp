@@ -11,23 +11,12 @@ namespace {
 
 constexpr int kPackBytes = 18;
 
-quint16 PackCrc(const uchar* pack) {
-    quint16 crc = 0;
-    for (int i = 0; i < 16; ++i) {
-        crc ^= quint16(pack[i]) << 8;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000) != 0 ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
-        }
-    }
-    return quint16(~crc);
-}
-
 // The packs after an optional 4-byte header (as a drive returns them), each with its right CRC.
 QByteArray WithRightCrcs(QByteArray bytes) {
     const qsizetype start = bytes.size() % kPackBytes == 4 ? 4 : 0;
     for (qsizetype at = start; at + kPackBytes <= bytes.size(); at += kPackBytes) {
         auto* pack = reinterpret_cast<uchar*>(bytes.data() + at);
-        const quint16 crc = PackCrc(pack);
+        const quint16 crc = CCdTextFile::PackCrc(pack);
         pack[16] = uchar(crc >> 8);
         pack[17] = uchar(crc & 0xFF);
     }

@@ -16,18 +16,6 @@ constexpr uchar kSizeInfo = 0x8F;
 constexpr uchar kMsJis = 0x80;
 constexpr uchar kJapanese = 0x69;
 
-// CRC-16 CCITT (x^16 + x^12 + x^5 + 1) over a pack's first 16 bytes, stored inverted.
-quint16 PackCrc(const uchar* pack) {
-    quint16 crc = 0;
-    for (int i = 0; i < 16; ++i) {
-        crc ^= quint16(pack[i]) << 8;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000) != 0 ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
-        }
-    }
-    return quint16(~crc);
-}
-
 struct Block {
     bool present = false;
     bool doubleByte = false;
@@ -104,7 +92,7 @@ bool CCdTextFile::Parse(const QByteArray& bytes, bool preferJapanese, QString* e
                          .arg(pack[0], 2, 16, QLatin1Char('0'));
             return false;
         }
-        if (PackCrc(pack) != ((quint16(pack[16]) << 8) | pack[17])) {
+        if (CCdTextFile::PackCrc(pack) != ((quint16(pack[16]) << 8) | pack[17])) {
             *error = QStringLiteral("pack %1 is damaged (bad CRC)").arg(p);
             return false;
         }
@@ -172,4 +160,16 @@ void CCdTextFile::ApplyTo(DiscInfo* info) const {
             track.artist = TrackPerformer(track.number);
         }
     }
+}
+
+// CRC-16 CCITT (x^16 + x^12 + x^5 + 1) over a pack's first 16 bytes, stored inverted.
+quint16 CCdTextFile::PackCrc(const uchar* pack) {
+    quint16 crc = 0;
+    for (int i = 0; i < 16; ++i) {
+        crc ^= quint16(pack[i]) << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x8000) != 0 ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
+        }
+    }
+    return quint16(~crc);
 }

@@ -27,6 +27,8 @@ public:
 
     // True for the user's language being Japanese, by the application's locale.
     static bool UserPrefersJapanese();
+    // The CRC a pack stores in its last two bytes, over its first 16 (CRC-16 CCITT, inverted).
+    static quint16 PackCrc(const uchar* pack);
 
 private:
     struct Entry {
