@@ -14,8 +14,6 @@
 
 namespace {
 constexpr int kLookMs = 200;
-constexpr int kBeatMs = 5;
-constexpr int kTurnsShown = 5;
 constexpr qint64 kAutoStartGraceMs = 15000;
 const QString kAudioFolder = QStringLiteral("\\音声データ");
 
@@ -28,7 +26,6 @@ CUnattendedRun::CUnattendedRun(IModalService* inner, FILE* out) : m_inner(inner)
 
 CUnattendedRun::~CUnattendedRun() {
     delete m_timer;
-    delete m_beat;
 }
 
 void CUnattendedRun::Print(const QString& line) {
@@ -100,24 +97,7 @@ void CUnattendedRun::Look() {
 }
 
 void CUnattendedRun::JobStarted() {
-    if (!m_beat) {
-        m_beat = new QTimer();
-        m_beat->setTimerType(Qt::PreciseTimer);
-        m_beat->setInterval(kBeatMs);
-        QObject::connect(m_beat, &QTimer::timeout, [this] {
-            const qint64 gap = m_sinceBeat.restart();
-            const qint64 began = m_clock.elapsed() - gap - m_jobStartedAt;
-            m_longestGaps.append({gap, began});
-            std::sort(m_longestGaps.begin(), m_longestGaps.end(), std::greater<>());
-            if (m_longestGaps.size() > kTurnsShown) {
-                m_longestGaps.removeLast();
-            }
-        });
-    }
-    m_longestGaps.clear();
-    m_jobStartedAt = m_clock.elapsed();
-    m_sinceBeat.start();
-    m_beat->start();
+    m_meter.Start();
     // The ticks as the job took them, whoever pressed Transfer.
     CReportCtrl* list = m_dialog->TrackList();
     m_chosen = 0;
@@ -157,16 +137,21 @@ void CUnattendedRun::Report() {
         return;
     }
     m_reported = true;
-    if (m_beat) {
-        m_beat->stop();
-        QStringList turns;
-        for (const auto& [gap, began] : std::as_const(m_longestGaps)) {
-            turns.append(
-                QStringLiteral("%1 ms at +%2 ms").arg(std::max<qint64>(0, gap - kBeatMs)).arg(began));
+    m_meter.Stop();
+    auto spans = [](const QList<CTurnMeter::Span>& list) {
+        QStringList shown;
+        for (const CTurnMeter::Span& span : list) {
+            shown.append(QStringLiteral("%1 ms at +%2 ms").arg(span.ms).arg(span.beganMs));
         }
-        Print(QStringLiteral("window thread: longest turns during the job: %1")
-                  .arg(turns.join(QStringLiteral(", "))));
-    }
+        return shown.join(QStringLiteral(", "));
+    };
+    Print(
+        QStringLiteral("window thread: longest turns during the job: %1").arg(spans(m_meter.LongestTurns())));
+    // Gaps longer than every turn are time the machine did not run the program at all.
+    Print(QStringLiteral("window thread: longest gaps between its %1 ms beats: %2; 転送 at monotonic %3 ms")
+              .arg(CTurnMeter::kBeatMs)
+              .arg(spans(m_meter.LongestBeatGaps()))
+              .arg(m_meter.StartedAtMonotonicMs()));
     const CJobLog& log = m_dialog->JobLog();
     const QString outcome = log.Outcome() ? LoadString(log.Outcome()) : QStringLiteral("(no message)");
     Print(QStringLiteral("outcome: %1 (%2)").arg(outcome).arg(log.Outcome()));

@@ -8,6 +8,7 @@
 // The modal service it installs wraps the program's own: modal windows (the timed notices) still
 // run for real.
 
+#include "app/TurnMeter.h"
 #include "platform/messages/ModalService.h"
 
 #include <QElapsedTimer>
@@ -49,13 +50,8 @@ private:
     FILE* m_out;
     CQuendaDlg* m_dialog = nullptr;
     QTimer* m_timer = nullptr;
-    // The window thread's longest turns during the job: the longest gaps between two beats of a
-    // short timer, less its interval (a beat waits for whatever the thread is doing), with the time
-    // since 転送 at which each began.
-    QTimer* m_beat = nullptr;
-    QElapsedTimer m_sinceBeat;
-    QList<std::pair<qint64, qint64>> m_longestGaps;
-    qint64 m_jobStartedAt = 0;
+    // The window thread during the job, from 転送 on.
+    CTurnMeter m_meter;
     QElapsedTimer m_clock;
     QElapsedTimer m_readySince;
     int m_timeoutMs = 0;
