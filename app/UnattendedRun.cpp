@@ -10,7 +10,6 @@
 
 #include <QDateTime>
 #include <QTimer>
-#include <algorithm>
 
 namespace {
 constexpr int kLookMs = 200;

@@ -12,7 +12,6 @@
 #include "platform/messages/ModalService.h"
 
 #include <QElapsedTimer>
-#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
