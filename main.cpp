@@ -14,7 +14,9 @@
 #include "app/UnattendedRun.h"
 #include "controller/QuendaDlg.h"
 #include "mediaengine/MediaEngine.h"
+#include "mediaengine/about/EngineLibraries.h"
 #include "mediaengine/drives/HostCdDrives.h"
+#include "mediaengine/ripping/FirstStartPreferences.h"
 #include "platform/Platform.h"
 #include "platform/files/Volumes.h"
 #include "platform/messages/QtMessageLoop.h"
@@ -25,6 +27,7 @@
 #include "platform/windows/ForeignWindows.h"
 #include "platform/windows/WindowTable.h"
 #include "platform/windows/X11WindowList.h"
+#include "resources/ProgramVersion.h"
 #include "ui/window/Fonts.h"
 #include "ui/window/QtModalService.h"
 
@@ -64,11 +67,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ollivane"));
     QApplication::setOrganizationName(QStringLiteral("Ollivane"));
+    QApplication::setApplicationVersion(ProgramVersion());
     InstallFontSubstitutes();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Copies the tracks of a music CD onto an SD card."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("Run on the demo sandbox."));
     const QCommandLineOption sandboxDir(QStringLiteral("sandbox"),
                                         QStringLiteral("Run on the sandbox in DIR."), QStringLiteral("DIR"));
@@ -138,7 +143,8 @@ int main(int argc, char** argv) {
         hostVolumes->LoadHost();
         // The CD drives; the media engine's drive monitor watches their discs.
         CHostCdDrives::AddTo(*hostVolumes);
-        hostVolumes->FollowHost(); // cards mounted and unmounted while the program runs
+        // Cards mounted and CD drives plugged in while the program runs, looked for every second.
+        hostVolumes->FollowHost(1000);
         // Other programs' windows, for the watch that keeps a stand-alone player closed.
         hostWindows = CX11WindowList::ForSession();
         foreignWindows =
@@ -148,6 +154,11 @@ int main(int argc, char** argv) {
         services.system = &hostSystem;
     }
     CPlatformScope scope(services);
+    // The engine comes with the program: its first start for this user makes its preferences,
+    // which a run then borrows and gives back whole.
+    if (!sandbox) {
+        CFirstStartPreferences::WriteIfMissing();
+    }
 
     // The media-player component the main window hosts, with its library beside the sandbox's
     // drives or in the user's data folder.
@@ -165,6 +176,7 @@ int main(int argc, char** argv) {
         engine.faults.zeroSizeTrack = faults.ZeroSizeTrack();
     }
     RegisterMediaEngine(engine);
+    CEngineLibraries::Register(); // for the about box
 
     CQuendaApp quendaApp;
     if (isUnattended) {

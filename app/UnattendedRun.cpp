@@ -171,8 +171,11 @@ void CUnattendedRun::Report() {
     }
     Print(QStringLiteral("job marks: %1").arg(marks.join(QStringLiteral("; "))));
     const int ripped = m_dialog->Source().TrackCount(false);
-    const int copied = int(m_dialog->Destination().FileList().size());
-    Print(QStringLiteral("tracks ripped: %1; files to copy: %2").arg(ripped).arg(copied));
+    const int toCopy = int(m_dialog->Destination().FileList().size());
+    Print(QStringLiteral("tracks ripped: %1; files copied: %2 of %3")
+              .arg(ripped)
+              .arg(m_dialog->Destination().CopiedCount())
+              .arg(toCopy));
 
     // What landed on the card.
     const QString album = m_dialog->Destination().AlbumName();

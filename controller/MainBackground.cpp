@@ -44,15 +44,22 @@ void DrawCard(QPainter& p, const QRect& r) {
 
 } // namespace
 
-QPixmap CMainBackground::Picture(const QSize& size) {
-    QPixmap picture(size);
+QRect CMainBackground::StatusPlate() {
+    // The status text's place (control 1018) with a margin, so every pixel under it is white.
+    return DluRect(270, 102, 181, 204).adjusted(-4, -4, 4, 4);
+}
+
+QPixmap CMainBackground::Picture(const QSize& size, qreal pixelRatio) {
+    // Drawn at the screen's own density, so the picture stays sharp on a high-density screen.
+    QPixmap picture((QSizeF(size) * pixelRatio).toSize());
+    picture.setDevicePixelRatio(pixelRatio);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
 
     QLinearGradient face(0, 0, 0, size.height());
     face.setColorAt(0.0, QColor(0x4A, 0x4A, 0x4E));
     face.setColorAt(1.0, QColor(0x24, 0x24, 0x28));
-    p.fillRect(picture.rect(), face);
+    p.fillRect(QRect(QPoint(0, 0), size), face);
 
     // The title band.
     QLinearGradient band(0, 0, 0, kDragBandHeight);
@@ -75,14 +82,16 @@ QPixmap CMainBackground::Picture(const QSize& size) {
     p.drawRoundedRect(DluRect(4, 20, 262, 308).adjusted(0, 0, -1, -1), 4, 4);
     p.drawRoundedRect(DluRect(266, 20, 189, 80).adjusted(0, 0, -1, -1), 4, 4);
     DrawDisc(p, DluRect(9, 24, 15, 15).adjusted(0, 0, 0, -1));
-    // A light plate behind the album title, which is written in the system's text colour (and in
-    // red when the drive holds no disc).
+    // White plates behind the album title (in the system's text colour, or in red when the drive
+    // holds no disc) and behind the red status text: that red reaches a contrast of 4.5 : 1 only
+    // on pure white (4.6 : 1) or pure black, and any grey between falls short.
     p.setPen(QPen(QColor(0x90, 0x90, 0x98), 1));
-    p.setBrush(QColor(0xEC, 0xEC, 0xF0));
-    p.drawRoundedRect(DluRect(26, 43, 236, 15).adjusted(0, 0, -1, -1), 3, 3);
+    p.setBrush(QColor::fromRgb(kPlateColor));
+    p.drawRoundedRect(DluRect(28, 44, 234, 13).adjusted(-3, -2, 3, 2), 3, 3); // the album title's place
+    p.drawRoundedRect(StatusPlate(), 4, 4);
     DrawCard(p, DluRect(271, 24, 13, 16));
 
-    // Used and free: a filled and an open square, as the figures they stand before.
+    // Used and free: a filled and an open square before the captions of the figures.
     p.setPen(QPen(QColor(0xC8, 0xC8, 0xC8), 1));
     p.setBrush(QColor(0x3A, 0x6E, 0xC8));
     p.drawRect(DluRect(272, 48, 7, 8));

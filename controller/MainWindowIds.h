@@ -21,6 +21,10 @@ inline constexpr int IDC_CAPACITY = 1010;
 inline constexpr int IDC_FREE = 1011;
 inline constexpr int IDC_STATUS_TEXT = 1018;
 inline constexpr int IDC_BACKGROUND = 1044;
+// Captions that say what the card's two figures and the figure under the track list are.
+inline constexpr int IDC_CAPACITY_CAPTION = 1050;
+inline constexpr int IDC_FREE_CAPTION = 1051;
+inline constexpr int IDC_TOTAL_CAPTION = 1052;
 inline constexpr UINT IDB_BACKGROUND = 144;
 inline constexpr UINT IDI_MAIN = 128;
 
@@ -50,7 +54,10 @@ inline constexpr UINT WM_NCHITTEST = 0x0084;
 inline constexpr LRESULT HTNOWHERE = 0;
 inline constexpr LRESULT HTCLIENT = 1;
 inline constexpr LRESULT HTCAPTION = 2;
+inline constexpr WPARAM SC_MOVE = 0xF010;
+inline constexpr WPARAM SC_MINIMIZE = 0xF020;
 inline constexpr WPARAM SC_CLOSE = 0xF060;
+inline constexpr WPARAM SC_RESTORE = 0xF120;
 inline constexpr WORD CBN_SELCHANGE = 1;
 inline constexpr WORD CBN_DROPDOWN = 7;
 inline constexpr int SW_SHOWNORMAL = 1;

@@ -36,6 +36,7 @@ class CMyComboBox;
 class CReportCtrl;
 class CStaticEx;
 class CWaitDlg;
+class CWindowMover;
 class QLabel;
 
 class CQuendaDlg : public QDialog, public IWindowProc {
@@ -94,6 +95,7 @@ public:
     int32_t PendingRip() const { return m_pendingRip; }
     bool IsTimerArmed(UINT_PTR id) const;
     bool IsJobRunning() const { return m_jobRunning; }
+    bool IsStopWaitShown() const { return m_stopWait != nullptr; }
     CCDROMAcc& Source() { return m_cdrom; }
     CDAPAcc& Destination() { return m_dap; }
     CPlayerHost& PlayerHost() { return m_playerHost; }
@@ -127,6 +129,7 @@ private:
     bool FailInit(UINT textId);
     bool AttachDrives();
     void FirstFill();
+    void ReportStrandedRips(const CCDROMAcc::JournalReplay& replay);
     void EndWindow(int result);
 
     // --- timers and the job (QuendaDlgJob.cpp, QuendaDlgRip.cpp, QuendaDlgEnd.cpp) ----------
@@ -149,6 +152,8 @@ private:
     void EnterEndState(int32_t state);
     LRESULT OnEndOfJob(WPARAM, LPARAM);
     bool StopJobWork();
+    void ShowStopWait(bool shown);
+    void LeaveJobToNextStart();
     bool IsRipRunning() const;
     void CleanUpJob(int32_t state);
     void ReturnToIdle();
@@ -216,6 +221,7 @@ private:
     CCDROMAcc m_cdrom;
     CDAPAcc m_dap;
     std::unique_ptr<CWaitDlg> m_wait;
+    std::unique_ptr<CWaitDlg> m_stopWait; // while the end of a job waits for the rip or the copy
     CJobLog m_jobLog;
 
     int32_t m_installerModel = 0;
@@ -232,13 +238,17 @@ private:
     int32_t m_lastProgress = 0;
     int32_t m_stallCount = 0;
     std::array<UINT_PTR, 6> m_timers{};
-    bool m_jobRunning = false;   // from the rip's start until the end-of-job handler cleaned up
-    bool m_untilFull = false;    // the user agreed to copy until the card is full
-    bool m_copyStarted = false;  // this job's copy worker was started
-    bool m_ripStopAsked = false; // the end-of-job handler asked the player to stop its rip
-    int m_modalDepth = 0;        // modal windows this window runs now (notices, questions, dialogs)
-    int m_stopTicks = 0;         // end-of-job ticks spent waiting for the rip to stop
-    bool m_ripQuiet = false;     // the rip was seen stopped on the last end-of-job tick
+    bool m_jobRunning = false;    // from the rip's start until the end-of-job handler cleaned up
+    bool m_untilFull = false;     // the user agreed to copy until the card is full
+    bool m_copyStarted = false;   // this job's copy worker was started
+    bool m_ripStopAsked = false;  // the end-of-job handler asked the player to stop its rip
+    int m_modalDepth = 0;         // modal windows this window runs now (notices, questions, dialogs)
+    int m_stopTicks = 0;          // end-of-job ticks spent waiting for the rip to stop
+    bool m_ripQuiet = false;      // the rip was seen stopped on the last end-of-job tick
+    int m_copyStopTicks = 0;      // end-of-job ticks spent waiting for the copy worker to end
+    int m_endWaitTicks = 0;       // end-of-job ticks of an end request spent waiting for the rip
+    bool m_copyAbandoned = false; // the copy worker was stuck in a write and left to itself
+    bool m_ripUnfinished = false; // the player's rip of this job was started and has not completed
     bool m_endCheckArmed = false;
 
     // The window's life.
@@ -249,4 +259,5 @@ private:
     bool m_inModalRun = false;
     QPoint m_dragOffset;
     bool m_dragging = false;
+    CWindowMover* m_mover = nullptr; // the system menu's move; owned by the window
 };

@@ -2,8 +2,10 @@
 // stopped and the copy worker has been joined, and the requests to end that come from outside.
 #include "controller/QuendaDlg.h"
 #include "controller/RipStatus.h"
+#include "controller/WaitDlg.h"
 #include "platform/messages/MessageLoop.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "source/MediaInfo.h"
 #include "source/PlayerContext.h"
 
@@ -11,10 +13,16 @@
 #include <QWidget>
 
 namespace {
-// End-of-job ticks (2 s each) to wait for the player's rip to stop before the disc is ejected, and
-// before the job is cleaned up all the same.
+// End-of-job ticks (2 s each) to wait for the player's rip to stop before the disc is ejected. The
+// clean-up never runs under a rip that still stores files: they would stay behind, to be taken
+// for the user's own rips by the next job.
 constexpr int kEjectAfterTicks = 5;
-constexpr int kGiveUpAfterTicks = 15;
+// Ticks a copy worker gets to end once asked to stop. One stuck in a write that never returns (a
+// hung card) is then left to itself and the job ends as failed.
+constexpr int kCopyStopTicks = 5;
+// With an end request (the window closed, the session ending) the program ends within seconds:
+// what has not stopped by then is left to the next start, which the journal tells what to undo.
+constexpr int kEndRequestTicks = 2;
 } // namespace
 
 LRESULT CQuendaDlg::OnEndOfJob(WPARAM, LPARAM) {
@@ -27,14 +35,63 @@ LRESULT CQuendaDlg::OnEndOfJob(WPARAM, LPARAM) {
         }
         return 0;
     }
-    if (m_modalDepth > 0 || !StopJobWork()) {
-        // A notice of the job is still open, or the rip or the copy has not stopped yet.
+    if (m_modalDepth > 0) {
+        // A notice of the job is still open.
         ArmTimer(kEndOfJobTimer);
         return 0;
     }
-    CleanUpJob(state);
+    if (!StopJobWork()) {
+        // The rip or the copy has not stopped yet.
+        if (m_endRequested && IsRipRunning() && ++m_endWaitTicks >= kEndRequestTicks) {
+            LeaveJobToNextStart();
+            return 0;
+        }
+        ShowStopWait(true);
+        ArmTimer(kEndOfJobTimer);
+        return 0;
+    }
+    ShowStopWait(false);
+    // A copy left stuck in its write failed, whatever the state said.
+    CleanUpJob(m_copyAbandoned ? SYNC_ERROR : state);
     ReturnToIdle();
     return 0;
+}
+
+void CQuendaDlg::ShowStopWait(bool shown) {
+    if (!shown) {
+        if (m_stopWait) {
+            m_stopWait->Destroy();
+            m_stopWait.reset();
+        }
+        return;
+    }
+    if (m_stopWait) {
+        return;
+    }
+    // Without an owner: the window stays usable, so it can still be closed while it waits.
+    m_stopWait = std::make_unique<CWaitDlg>();
+    m_stopWait->SetText(LoadString(IDS_CANCELLING));
+    m_stopWait->Create(nullptr);
+}
+
+void CQuendaDlg::LeaveJobToNextStart() {
+    // The player's rip would not stop and the program must end: nothing is cleaned up under it.
+    // The set-aside journal still names the job, so the next start takes its rips away (known by
+    // the disc, the rip folder and their time) and puts the earlier rips back.
+    KillTimer(kRipPollTimer);
+    KillTimer(kCopyStartTimer);
+    KillTimer(kCopyPollTimer);
+    m_dap.RequestStop();
+    if (!m_dap.ReapTransfer()) {
+        m_dap.AbandonTransfer();
+    }
+    ShowStopWait(false);
+    m_cdrom.CloseProgress();
+    m_dap.CloseProgress();
+    m_jobLog.Add(QStringLiteral("clean-up left to the next start"));
+    m_jobLog.End(IDS_RIP_FAILED);
+    m_jobRunning = false;
+    EndWindow(IDCANCEL);
 }
 
 bool CQuendaDlg::IsRipRunning() const {
@@ -58,7 +115,9 @@ bool CQuendaDlg::IsRipRunning() const {
 bool CQuendaDlg::StopJobWork() {
     KillTimer(kRipPollTimer);
     KillTimer(kCopyStartTimer);
-    if (IsRipRunning() && m_stopTicks < kGiveUpAfterTicks) {
+    // A rip that has not finished is asked to stop even when no track shows its progress at this
+    // moment (between two tracks); it counts as stopped only once it was seen quiet on a later tick.
+    if (IsRipRunning() || (m_ripUnfinished && !m_ripStopAsked)) {
         m_ripQuiet = false;
         if (!m_ripStopAsked) {
             // The rip interface came with player 11; an older player's rip stops with its disc.
@@ -69,14 +128,23 @@ bool CQuendaDlg::StopJobWork() {
         }
         return false;
     }
-    if (m_ripStopAsked && !m_ripQuiet && m_stopTicks < kGiveUpAfterTicks) {
+    if (m_ripStopAsked && !m_ripQuiet) {
         // Stopped since the last look: one more tick, so a track the player was storing when it
         // stopped is in the library (and taken away with the job's rips) before the clean-up.
         m_ripQuiet = true;
         return false;
     }
     if (m_dap.IsTransferRunning()) {
-        m_dap.Stop(); // sets the worker's stop flag and joins it
+        // Asked, never waited for: the worker looks at its stop flag between pieces of a file.
+        m_dap.RequestStop();
+        if (!m_dap.ReapTransfer()) {
+            if (++m_copyStopTicks < (m_endRequested ? kEndRequestTicks : kCopyStopTicks)) {
+                return false;
+            }
+            m_jobLog.Add(QStringLiteral("copy worker left in its write"));
+            m_dap.AbandonTransfer();
+            m_copyAbandoned = true;
+        }
     }
     return true;
 }
@@ -89,6 +157,11 @@ void CQuendaDlg::CleanUpJob(int32_t state) {
     m_cdrom.CloseProgress();
     m_dap.CloseProgress();
     m_jobLog.Add(QStringLiteral("clean-up"));
+    if (m_copyStarted) {
+        m_jobLog.Add(QStringLiteral("files on the card: %1 of %2")
+                         .arg(m_dap.CopiedCount())
+                         .arg(m_dap.FileList().size()));
+    }
     UINT text = 0;
     UINT caption = 0;
     switch (state) {
@@ -104,8 +177,6 @@ void CQuendaDlg::CleanUpJob(int32_t state) {
     case SYNC_ERROR:
         text = IDS_COPY_FAILED;
         caption = IDS_CAPTION_ERROR;
-        // A player device that synchronises on its own is stopped too.
-        m_dap.Stop();
         break;
     default:
         text = IDS_COPY_CANCELLED;
@@ -115,6 +186,12 @@ void CQuendaDlg::CleanUpJob(int32_t state) {
     m_jobLog.Add(QStringLiteral("notice"));
     if (!m_endRequested) {
         ShowNotice(text, caption);
+    }
+    if (state == SYNC_ERROR) {
+        // After the notice and a fresh status: a player device that synchronises on its own is
+        // stopped too.
+        UpdateStatus();
+        m_dap.Stop();
     }
     m_jobLog.End(text);
 }
@@ -132,6 +209,10 @@ void CQuendaDlg::ReturnToIdle() {
     m_ripStopAsked = false;
     m_ripQuiet = false;
     m_stopTicks = 0;
+    m_copyStopTicks = 0;
+    m_endWaitTicks = 0;
+    m_copyAbandoned = false;
+    m_ripUnfinished = false;
     SetSyncState(SYNC_INIT);
     UpdateStatus();
     ApplyFocusRule(IDC_TRANSFER);

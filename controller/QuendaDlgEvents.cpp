@@ -38,7 +38,11 @@ LRESULT CQuendaDlg::OnCdromMediaChange(WPARAM wParam, LPARAM) {
         m_cdrom.OpenDisc(true);
         break;
     case SYNC_SYNCING:
-        m_dap.Stop(); // the copy stops; its poll ends the job
+        // The copy is asked to stop and the job fails now; the end of the job waits (a bounded
+        // while) for a worker that is still in its write.
+        KillTimer(kCopyPollTimer);
+        m_dap.Stop();
+        EnterEndState(SYNC_ERROR);
         break;
     case SYNC_RIPPING_ERROR:
     case SYNC_SYNCING_DONE:
@@ -85,10 +89,11 @@ LRESULT CQuendaDlg::OnPlayStateChange(WPARAM wParam, LPARAM) {
 
 LRESULT CQuendaDlg::OnDeviceConnect(WPARAM wParam, LPARAM) {
     CSyncDeviceAccess::ResetPartnershipOnConnect(DeviceOf(wParam));
+    // A new device makes "finished" stale, even while the notice of the job's end is still open.
+    m_finished = 0;
     if (IsJobState(m_syncState)) {
         return 0; // the job's destination stays as it is until the job has ended
     }
-    m_finished = 0;
     m_autoStartDone = 0;
     m_dap.Refresh(false, true);
     RefreshDestination();
@@ -102,7 +107,7 @@ LRESULT CQuendaDlg::OnDeviceDisconnect(WPARAM wParam, LPARAM) {
     }
     if (m_syncState == SYNC_SYNCING) {
         KillTimer(kCopyPollTimer);
-        m_dap.Stop(); // the worker is joined here, before the job is marked failed
+        m_dap.Stop(); // asked only: the end of the job waits for the worker before the clean-up
         EnterEndState(SYNC_ERROR);
     }
     m_finished = 0;

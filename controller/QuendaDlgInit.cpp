@@ -2,6 +2,8 @@
 #include "controller/PreferenceSteps.h"
 #include "controller/QuendaDlg.h"
 #include "controller/WaitDlg.h"
+#include "platform/files/Volumes.h"
+#include "platform/messages/ModalService.h"
 #include "platform/system/SystemServices.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -10,6 +12,8 @@
 #include "ui/MyComboBox.h"
 #include "ui/ReportCtrl.h"
 #include "ui/StaticEx.h"
+
+#include <QDir>
 
 bool CQuendaDlg::OnInitDialog() {
     m_initDone = true;
@@ -52,7 +56,7 @@ bool CQuendaDlg::OnInitDialog() {
     }
     // A run that was cut short (a crash, a power cut) may have left earlier rips aside and its own
     // rips in the library: put that right before anything else looks at the disc.
-    CCDROMAcc::ReplayJournal();
+    const CCDROMAcc::JournalReplay replay = CCDROMAcc::ReplayJournal();
 
     // 12. The first fill of both sides.
     FirstFill();
@@ -67,7 +71,28 @@ bool CQuendaDlg::OnInitDialog() {
     m_wait.reset();
     ApplyFocusRule(IDC_CLOSE);
     EndWaitCursor();
+    ReportStrandedRips(replay);
     return false;
+}
+
+void CQuendaDlg::ReportStrandedRips(const CCDROMAcc::JournalReplay& replay) {
+    using Outcome = CCDROMAcc::JournalReplay::Outcome;
+    // Earlier rips that could not go back stay in the work folder, out of the library; the user
+    // must learn where, or they look lost. A damaged journal is never acted on, so whatever it
+    // listed is still there too.
+    const bool stranded = replay.outcome == Outcome::CorruptKeptAside ||
+                          replay.outcome == Outcome::Unreadable ||
+                          (replay.outcome == Outcome::Partly && replay.waiting > 0);
+    if (!stranded || replay.workFolder.isEmpty()) {
+        return;
+    }
+    // The folder as the user finds it in a file manager.
+    const QString host = HostPathOf(replay.workFolder);
+    const QString folder = host.isEmpty() ? replay.workFolder : QDir::toNativeSeparators(host);
+    RunModal([&] {
+        return ::MessageBox(Handle(), LoadString(IDS_EARLIER_RIPS_KEPT).arg(folder),
+                            LoadString(IDS_CAPTION_WARNING), MB_OK | MB_ICONWARNING);
+    });
 }
 
 bool CQuendaDlg::FailInit(UINT textId) {
@@ -109,7 +134,9 @@ void CQuendaDlg::OnDestroy() {
         m_wait->Destroy();
         m_wait.reset();
     }
-    // A copy worker never outlives the window's end: it is stopped and joined before the player goes.
+    ShowStopWait(false);
+    // A copy worker is asked to stop before the player goes; one stuck in a write is left to itself
+    // when the destination goes, so the end never waits for a card.
     if (m_dap.IsTransferRunning()) {
         m_dap.Stop();
     }

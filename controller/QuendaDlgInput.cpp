@@ -2,6 +2,7 @@
 // on the window's own surface and the drag band, and the window's painting.
 #include "controller/AboutDlg.h"
 #include "controller/QuendaDlg.h"
+#include "controller/WindowMover.h"
 #include "platform/Platform.h"
 #include "platform/messages/ModalService.h"
 #include "platform/system/SystemServices.h"
@@ -53,10 +54,24 @@ LRESULT CQuendaDlg::OnCloseRequest(WPARAM, LPARAM) {
 }
 
 LRESULT CQuendaDlg::OnSysCommand(WPARAM wParam, LPARAM) {
-    if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+    switch (wParam & 0xFFF0) {
+    case IDM_ABOUTBOX:
         ShowAboutBox();
-    } else if ((wParam & 0xFFF0) == SC_CLOSE) {
+        break;
+    case SC_CLOSE:
         ::SendMessage(Handle(), WM_CLOSE, 0, 0);
+        break;
+    case SC_MINIMIZE:
+        showMinimized();
+        break;
+    case SC_RESTORE:
+        showNormal();
+        break;
+    case SC_MOVE:
+        m_mover->Start();
+        break;
+    default:
+        break;
     }
     return 0;
 }
@@ -190,10 +205,18 @@ void CQuendaDlg::paintEvent(QPaintEvent* event) {
 }
 
 void CQuendaDlg::ShowSystemMenu(const QPoint& globalPos) {
+    // A window's own menu: restore, move, minimise, close, then the about item.
     QMenu menu(this);
-    QAction* close = menu.addAction(LoadString(IDS_BTN_CLOSE));
-    close->setData(QVariant::fromValue<qulonglong>(SC_CLOSE));
-    close->setEnabled(m_close->isEnabled());
+    auto add = [&menu](UINT textId, WPARAM command, bool enabled) {
+        QAction* action = menu.addAction(LoadString(textId));
+        action->setData(QVariant::fromValue<qulonglong>(command));
+        action->setEnabled(enabled);
+    };
+    const bool minimised = isMinimized();
+    add(IDS_SYSMENU_RESTORE, SC_RESTORE, minimised);
+    add(IDS_SYSMENU_MOVE, SC_MOVE, !minimised);
+    add(IDS_SYSMENU_MINIMIZE, SC_MINIMIZE, !minimised);
+    add(IDS_BTN_CLOSE, SC_CLOSE, m_close->isEnabled());
     if (const QString about = LoadString(IDS_ABOUT_MENU_ITEM); !about.isEmpty()) {
         menu.addSeparator();
         menu.addAction(about)->setData(QVariant::fromValue<qulonglong>(IDM_ABOUTBOX));

@@ -18,7 +18,9 @@ void CQuendaDlg::RefreshDestination() {
 }
 
 bool CQuendaDlg::SidesReady() {
-    if (m_dap.GetState() != CDAPAcc::kReady || m_cdrom.GetState() != 2 || !m_cdrom.IsTrackListComplete()) {
+    // Ready means a list filled from the disc in the drive now, with at least one row: ticks and
+    // sizes of an earlier disc (or of an empty fill) would make the checks before a job meaningless.
+    if (m_dap.GetState() != CDAPAcc::kReady || m_cdrom.GetState() != 2 || !m_cdrom.IsTrackListCurrent()) {
         return false;
     }
     return m_pendingRip == -1 || m_pendingRip == m_cdrom.TrackCount(false) - 1;
@@ -30,6 +32,9 @@ LRESULT CQuendaDlg::OnReadinessPoll(WPARAM, LPARAM) {
     case SYNC_INIT:
         m_cdrom.Refresh(false, false);
         m_cdrom.OpenDisc(true);
+        // A disc that was not readable yet when its change was reported (or a drive plugged in
+        // with its disc) is listed now.
+        m_cdrom.RefreshTrackList(m_bitRate);
         m_dap.Refresh(false, false);
         RefreshDestination();
         [[fallthrough]];
@@ -196,7 +201,9 @@ void CQuendaDlg::StartJob() {
     SetSyncState(SYNC_RIPPING);
     UpdateStatus();
     m_jobLog.Add(QStringLiteral("rip"));
-    if (m_cdrom.StartRip() < 0) {
+    const int started = m_cdrom.StartRip();
+    m_ripUnfinished = started == 0;
+    if (started < 0) {
         SetSyncState(SYNC_RIPPING_ERROR);
         UpdateStatus();
     }

@@ -2,6 +2,7 @@
 // reach the message table, and the one-time set-up of their texts and looks.
 #include "controller/MainBackground.h"
 #include "controller/QuendaDlg.h"
+#include "controller/WindowMover.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/Bitmaps.h"
@@ -15,6 +16,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <tuple>
 
 namespace {
 
@@ -50,7 +52,7 @@ void CQuendaDlg::CreateControls() {
     setFont(font);
 
     m_background = Make<QLabel>(this, IDC_BACKGROUND, QRect(QPoint(0, 0), size()));
-    m_background->setPixmap(CMainBackground::Picture(size()));
+    m_background->setPixmap(CMainBackground::Picture(size(), devicePixelRatioF()));
     m_background->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     // The CD side on the left, the destination on the right, the status and the buttons below it.
@@ -61,13 +63,19 @@ void CQuendaDlg::CreateControls() {
                              Qt::AlignLeft | Qt::AlignVCenter);
     m_albumText->ResetTextColor(); // on its light plate, in the system's text colour
     m_trackList = Make<CReportCtrl>(this, IDC_TRACK_LIST, DluRect(8, 62, 254, 246));
-    m_totalSize = MakeStatic(this, IDC_TOTAL_SIZE, DluRect(8, 311, 254, 13), QStringLiteral("-- MB"),
+    m_totalSize = MakeStatic(this, IDC_TOTAL_SIZE, DluRect(140, 311, 122, 13), QStringLiteral("-- MB"),
                              Qt::AlignRight | Qt::AlignVCenter);
+    MakeStatic(this, IDC_TOTAL_CAPTION, DluRect(8, 311, 130, 13), QString(),
+               Qt::AlignLeft | Qt::AlignVCenter);
 
     m_destinationCombo = Make<CMyComboBox>(this, IDC_DEST_COMBO, DluRect(290, 24, 161, 16));
-    m_capacity = MakeStatic(this, IDC_CAPACITY, DluRect(284, 46, 167, 12), QStringLiteral("Media Capacity"),
+    // Each figure of the card after its caption: the marks alone did not say which is which.
+    MakeStatic(this, IDC_CAPACITY_CAPTION, DluRect(284, 46, 48, 12), QString(),
+               Qt::AlignLeft | Qt::AlignVCenter);
+    MakeStatic(this, IDC_FREE_CAPTION, DluRect(284, 60, 48, 12), QString(), Qt::AlignLeft | Qt::AlignVCenter);
+    m_capacity = MakeStatic(this, IDC_CAPACITY, DluRect(334, 46, 117, 12), QStringLiteral("Media Capacity"),
                             Qt::AlignLeft | Qt::AlignVCenter);
-    m_free = MakeStatic(this, IDC_FREE, DluRect(284, 60, 167, 12), QStringLiteral("Empty Capacity"),
+    m_free = MakeStatic(this, IDC_FREE, DluRect(334, 60, 117, 12), QStringLiteral("Empty Capacity"),
                         Qt::AlignLeft | Qt::AlignVCenter);
     m_openDestination = Make<CColorButton>(this, IDC_OPEN_DEST, DluRect(270, 78, 181, 18));
     m_openDestination->setText(QStringLiteral("Explorer"));
@@ -77,6 +85,8 @@ void CQuendaDlg::CreateControls() {
     m_transfer->setText(QStringLiteral("転送（同期）"));
     m_close = Make<CColorButton>(this, IDC_CLOSE, DluRect(363, 314, 88, 22));
     m_close->setText(QStringLiteral("閉じる"));
+
+    m_mover = new CWindowMover(this);
 
     m_capacityText.Bind(m_capacity);
     m_freeText.Bind(m_free);
@@ -117,6 +127,15 @@ void CQuendaDlg::SetupControls() {
     m_transfer->setText(LoadString(IDS_BTN_TRANSFER));
     m_close->setText(LoadString(IDS_BTN_CLOSE));
     m_album->setText(LoadString(IDS_BTN_ALBUM));
+    // The figures' captions, and the same words as tips on the captions and the figures.
+    for (const auto& [caption, figure, captionText, tip] :
+         {std::tuple{IDC_CAPACITY_CAPTION, IDC_CAPACITY, IDS_CAPTION_USED, IDS_TIP_USED},
+          std::tuple{IDC_FREE_CAPTION, IDC_FREE, IDS_CAPTION_FREE, IDS_TIP_FREE},
+          std::tuple{IDC_TOTAL_CAPTION, IDC_TOTAL_SIZE, IDS_CAPTION_TOTAL, IDS_TIP_TOTAL}}) {
+        static_cast<CStaticEx*>(Control(caption))->setText(LoadString(captionText));
+        Control(caption)->setToolTip(LoadString(tip));
+        Control(figure)->setToolTip(LoadString(tip));
+    }
 
     // The list: check boxes, full-row selection, tips; grey behind white text.
     m_trackList->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -99,6 +99,7 @@ LRESULT CQuendaDlg::OnRipPoll(WPARAM, LPARAM) {
 }
 
 void CQuendaDlg::OnRipComplete() {
+    m_ripUnfinished = false;
     m_jobLog.Add(QStringLiteral("rip complete"));
     m_cdrom.CopyTagsToLibrary();
     const ComPtr<IWMPPlaylist> album = m_cdrom.FindAlbumInLibrary(true);

@@ -124,7 +124,8 @@ void CQuendaDlg::ShowNotice(UINT textId, UINT captionId) {
         CAutoCloseDlg2 notice;
         RunModal([&] { return notice.DoModal(Handle()); });
     } else {
-        UINT type = MB_OK;
+        // Above other windows: the user may be elsewhere while a job runs.
+        UINT type = MB_OK | MB_TOPMOST;
         if (captionId == IDS_CAPTION_ERROR) {
             type |= MB_ICONERROR;
         } else if (captionId == IDS_CAPTION_WARNING) {

@@ -8,9 +8,11 @@
 CDAPAcc::CDAPAcc() : CBasicDrive(QStringLiteral("DAP Access")) {}
 
 CDAPAcc::~CDAPAcc() {
-    // The worker holds pointers to the stop flag and the progress: it must be gone first.
-    m_stop.store(1);
-    WaitTransfer();
+    // A worker that still runs is asked to stop; one stuck in a write is left to itself with its
+    // job, so the program's end never waits for a card.
+    RequestStop();
+    if (!ReapTransfer())
+        AbandonTransfer();
     Detach();
 }
 

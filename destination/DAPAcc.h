@@ -6,9 +6,10 @@
 //
 // Threads: everything here runs on the UI thread except the copy itself, which runs on one worker
 // started by StartTransfer. The worker gets its own copy of what it needs (card, album name, file
-// list) and shares only the stop flag and the progress value with the window, both atomic. The
-// worker is always joined: when it ends and the window notices, on a stop, before a second start
-// and when this object goes.
+// list) and shares only the stop flag and the progress value with the window, both atomic and
+// kept in its job. The window never waits for a worker that still works: a stop only asks, and
+// the worker is let go once it has ended (or, stuck in a write that never returns, left to itself
+// with its job).
 
 #include "destination/DevInfo.h"
 #include "platform/com/ComPtr.h"
@@ -22,7 +23,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -87,17 +87,31 @@ public:
     // earlier worker still runs.
     bool StartTransfer(bool untilFull = false);
     // 0..100 while running or done, -1 after a failure, -2 when the user pressed Cancel. Opens and
-    // drives the progress window; at 100 or Cancel the worker is joined and the window closed.
+    // drives the progress window; at 100 or a failure (the worker's last act) the worker is joined
+    // and the window closed. Cancel asks the worker to stop and closes the window without waiting:
+    // the end of the job learns of the worker's end through ReapTransfer.
     int PollTransfer();
-    // Waits for the worker's end (reading its exit code every 100 ms) and lets it go.
+    // Waits for the worker's end (reading its exit code every 100 ms) and lets it go. Only for a
+    // worker that has done its last act, or where waiting is the point (tests).
     bool WaitTransfer();
-    // Asks the worker to stop after the file it copies, waits for it, and stops the current player
-    // device's synchronisation: false when there is no device or its stop fails.
+    // Asks the worker to stop, inside the file it copies; returns at once.
+    void RequestStop();
+    // Lets the worker go when it has ended; false while it still runs (nothing is waited for).
+    bool ReapTransfer();
+    // A worker that would not end (a write that never returns) is left to itself, with everything
+    // it uses; the copy counts as failed. It ends on its own when its write returns.
+    void AbandonTransfer();
+    // Abandoned workers that still run (for tests, which let them end before they go on).
+    static int AbandonedTransfersRunning();
+    // Asks the worker to stop (without waiting for it) and stops the current player device's
+    // synchronisation: false when there is no device or its stop fails.
     bool Stop();
 
     const QStringList& FileList() const { return m_fileList; }
     const QString& AlbumName() const { return m_albumName; }
     bool IsTransferRunning() const { return m_thread != nullptr; }
+    // Files of the last copy that landed on the card, as far as its worker has come.
+    int CopiedCount() const;
     // The worker's entry: its argument is the job it was given.
     static UINT TransferThread(void* job);
 
@@ -116,10 +130,6 @@ private:
     void ShowCapacity(const QString& used, const QString& free);
     void PumpProgress();
 
-    // Shared with the worker.
-    std::atomic<int32_t> m_stop{0};
-    std::atomic<int32_t> m_progress{0};
-
     CSyncPlaylists m_syncPlaylists;
     // Device access: the player's sync services, the current device, the player, the current
     // index and the player's major version, and the destination list.
@@ -136,6 +146,10 @@ private:
     QString m_albumName;
     QStringList m_fileList;
     int m_target = -1;
+    // What the last worker left, once it is gone.
+    int32_t m_finalProgress = 0;
+    int m_finalCopied = 0;
+    // The job holds what the worker shares with the window (stop flag, progress, files landed).
     std::unique_ptr<CTransferJob> m_job;
     std::unique_ptr<CWorkerThread> m_thread;
 };

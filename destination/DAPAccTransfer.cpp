@@ -14,6 +14,9 @@
 #include "ui/StatusDlg.h"
 #include "ui/window/EnableWindow.h"
 
+#include <mutex>
+#include <vector>
+
 namespace {
 
 // Pause before the worker is waited for at the end of a copy or after Cancel.
@@ -70,23 +73,18 @@ bool CDAPAcc::StartTransfer(bool untilFull) {
     CWaitCursor wait;
     if (GetState() != kReady || m_fileList.isEmpty())
         return false;
-    if (m_thread) {
-        DWORD code = STILL_ACTIVE;
-        m_thread->GetExitCodeThread(&code);
-        if (code == STILL_ACTIVE)
-            return false; // one copy at a time
-        WaitTransfer();
-    }
-    m_stop.store(0);
+    if (m_thread && !ReapTransfer())
+        return false;            // one copy at a time
+    AbandonedTransfersRunning(); // lets go of earlier workers that have ended since
     m_target = GetSelection();
     const QString cardPath = m_target >= 0 && m_target < m_list.size() ? m_list.at(m_target).path : QString();
-    m_progress.store(0);
-    m_job =
-        std::make_unique<CTransferJob>(cardPath, m_albumName, m_fileList, untilFull, &m_stop, &m_progress);
+    m_finalProgress = 0;
+    m_finalCopied = 0;
+    m_job = std::make_unique<CTransferJob>(cardPath, m_albumName, m_fileList, untilFull);
     m_thread = CWorkerThread::Begin(&CDAPAcc::TransferThread, m_job.get());
     if (!m_thread) {
         m_job.reset();
-        m_progress.store(-1);
+        m_finalProgress = -1;
         return false;
     }
     return true;
@@ -105,9 +103,9 @@ int CDAPAcc::PollTransfer() {
     if (IsProgressShown()) {
         PumpProgress();
         if (Progress() && Progress()->Cancelled()) {
-            m_stop.store(1);
+            RequestStop();
             ::Sleep(kEndPauseMs);
-            WaitTransfer();
+            ReapTransfer();
             CloseProgress();
             return -2;
         }
@@ -119,11 +117,11 @@ int CDAPAcc::PollTransfer() {
         EnableWindow(progress->GetSafeHwnd(), TRUE);
         PumpProgress();
     }
-    const int value = m_progress.load();
+    const int value = m_job ? m_job->Progress() : m_finalProgress;
     SetProgressPos(value);
     if (value == 100) {
         ::Sleep(kEndPauseMs);
-        WaitTransfer();
+        WaitTransfer(); // 100 is the worker's last act
         CloseProgress();
     } else if (value < 0) {
         // The worker ended on a failure (its last act): let it go now, not at some later call.
@@ -137,12 +135,66 @@ bool CDAPAcc::WaitTransfer() {
         return true;
     m_thread->WaitPolling(kPollMs);
     m_thread.reset();
+    if (m_job) {
+        m_finalProgress = m_job->Progress();
+        m_finalCopied = m_job->Copied();
+    }
     m_job.reset();
     return true;
 }
 
+void CDAPAcc::RequestStop() {
+    if (m_job)
+        m_job->RequestStop();
+}
+
+bool CDAPAcc::ReapTransfer() {
+    if (!m_thread)
+        return true;
+    if (!m_thread->HasEnded())
+        return false;
+    return WaitTransfer();
+}
+
+namespace {
+struct AbandonedTransfer {
+    std::unique_ptr<CWorkerThread> thread;
+    std::unique_ptr<CTransferJob> job;
+};
+// Never destroyed: destroying a thread object joins it, and that is what must not happen.
+std::mutex g_abandonedMutex;
+std::vector<AbandonedTransfer>* g_abandoned = new std::vector<AbandonedTransfer>();
+} // namespace
+
+void CDAPAcc::AbandonTransfer() {
+    if (!m_thread)
+        return;
+    if (m_job) {
+        m_job->RequestStop();
+        m_finalCopied = m_job->Copied();
+    }
+    m_finalProgress = -1;
+    std::lock_guard lock(g_abandonedMutex);
+    g_abandoned->push_back({std::move(m_thread), std::move(m_job)});
+}
+
+int CDAPAcc::AbandonedTransfersRunning() {
+    std::lock_guard lock(g_abandonedMutex);
+    // Those that have ended are joined (at once) and let go with their jobs.
+    std::erase_if(*g_abandoned, [](const AbandonedTransfer& abandoned) {
+        DWORD code = STILL_ACTIVE;
+        abandoned.thread->GetExitCodeThread(&code);
+        return code != STILL_ACTIVE;
+    });
+    return int(g_abandoned->size());
+}
+
+int CDAPAcc::CopiedCount() const {
+    return m_job ? m_job->Copied() : m_finalCopied;
+}
+
 bool CDAPAcc::Stop() {
-    m_stop.store(1);
-    WaitTransfer();
+    RequestStop();
+    ReapTransfer();
     return m_device.StopDeviceSync();
 }

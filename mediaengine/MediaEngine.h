@@ -14,9 +14,11 @@
 
 #include "mediaengine/MediaEngineBackends.h"
 #include "mediaengine/MediaEngineFaults.h"
+#include "mediaengine/lookup/LookupSettings.h"
 #include "platform/container/ControlFactories.h"
 
 #include <QString>
+#include <optional>
 
 struct MediaEngineConfig {
     // Folder of the engine's data; created when missing.
@@ -27,6 +29,8 @@ struct MediaEngineConfig {
     MediaEngineFaults faults;
     // Empty functions are filled with the real disc reader and rip job by RegisterMediaEngine.
     MediaEngineBackends backends;
+    // Where discs are looked up; empty: the public services, or those the environment names.
+    std::optional<LookupSettings> lookup;
 };
 
 inline constexpr unsigned kMediaPollMs = 1000;

@@ -4,6 +4,7 @@
 #include "platform/files/KnownFolders.h"
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"
+#include "player/PreferenceBackupFiles.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -469,21 +470,28 @@ QStringList CWmpRegAcc::BackupLines() const {
 }
 
 void CWmpRegAcc::BackupPreferences() {
+    const QString folder = KnownFolder(CSIDL_PERSONAL);
     m_backupLines = BackupLines();
+    // Which run came first must survive a copy of the folder, which resets the files' times.
+    m_backupLines.insert(2,
+                         CPreferenceBackupFiles::SequenceLine(CPreferenceBackupFiles::NextSequence(folder)));
     m_backupWritten = false;
+    m_backupSlot = -1;
     QByteArray content;
     for (const QString& line : m_backupLines) {
         // Every line is either ASCII or passed the code-page check when it was made.
         content += ToCodePage932(line).value_or(line.toLatin1()) + "\r\n";
     }
 
-    const QString folder = KnownFolder(CSIDL_PERSONAL);
-    for (int n = 0; n <= 9; ++n) {
-        m_backupPath = QStringLiteral("%1\\WmpBackup%2.reg").arg(folder).arg(n, 2, 10, QLatin1Char('0'));
+    for (int n = 0; n < CPreferenceBackupFiles::kSlots; ++n) {
+        m_backupPath = CPreferenceBackupFiles::SlotPath(folder, n);
         const QString host = HostPathOf(m_backupPath);
         QFile file(host);
         // Opened without truncation: a file left by an earlier run is never overwritten.
         if (!host.isEmpty() && file.open(QIODevice::ReadWrite) && file.size() == 0) {
+            // A record of an earlier file of this name given back is about that file, not this one.
+            CPreferenceBackupFiles::ForgetApplied(n);
+            m_backupSlot = n;
             m_backupWritten = file.write(content) == content.size() && file.flush();
             file.close();
             return;
@@ -524,6 +532,10 @@ void CWmpRegAcc::SetFileDetailType(int type) {
 }
 
 bool CWmpRegAcc::RestoreLine(const QString& line) {
+    // The registry editor's comment (our backups' sequence line): no value in it.
+    if (line.startsWith(QLatin1Char(';'))) {
+        return true;
+    }
     // A string line as the backup writes it, "name"="text": the text is everything between the
     // quotes, so a text holding a quote, "=" or ":" comes back whole.
     const qsizetype nameEnd = line.indexOf(QLatin1Char('"'), 1);
@@ -602,13 +614,21 @@ void CWmpRegAcc::RestorePreferences() {
         RegCloseKey(m_hKey);
     }
     m_hKey = nullptr;
-    if (!m_backupPath.isEmpty()) {
-        DeleteFile(m_backupPath);
+    if (!m_backupPath.isEmpty() && !DeleteFile(m_backupPath) && m_backupSlot >= 0) {
+        // Given back but still there: no later start may give it back again over what the user
+        // changes from now on.
+        const QString digest = CPreferenceBackupFiles::Digest(m_backupPath);
+        if (!digest.isEmpty() && !CPreferenceBackupFiles::MarkApplied(m_backupSlot, digest)) {
+            qWarning().noquote() << QStringLiteral("player preferences: %1 was given back but can neither be "
+                                                   "deleted nor marked as given back")
+                                        .arg(m_backupPath);
+        }
     }
     // Given back once: a second restore in the same run must not replay an old state.
     m_backupPath.clear();
     m_backupLines.clear();
     m_backupWritten = false;
+    m_backupSlot = -1;
 }
 
 QStringList CWmpRegAcc::RestoreLeftoverBackups() {
@@ -617,35 +637,71 @@ QStringList CWmpRegAcc::RestoreLeftoverBackups() {
     if (hostFolder.isEmpty()) {
         return {};
     }
-    // The names our backup uses, non-empty: an empty one was never written and is reused as it is.
-    struct SLeftover {
-        QString path;
-        QDateTime written;
-        int number;
-    };
-    std::vector<SLeftover> leftovers;
-    for (int n = 0; n <= 9; ++n) {
-        const QString name = QStringLiteral("WmpBackup%1.reg").arg(n, 2, 10, QLatin1Char('0'));
-        const QFileInfo info(QDir(hostFolder).filePath(name));
-        if (info.exists() && (!info.isFile() || info.size() > 0)) {
-            leftovers.push_back({folder + QLatin1Char('\\') + name, info.lastModified(), n});
-        }
-    }
-    // Newest first: each run backed up what the one before it had left, so the oldest file holds
-    // the user's own values and is applied last.
-    std::sort(leftovers.begin(), leftovers.end(), [](const SLeftover& a, const SLeftover& b) {
-        return a.written != b.written ? a.written > b.written : a.number > b.number;
-    });
-
     QStringList stayed;
     auto keep = [&stayed](const QString& path, const char* why) {
         qWarning().noquote()
             << QStringLiteral("player preferences: %1 %2; left in place").arg(path, QLatin1String(why));
         stayed << path;
     };
+
+    // The names our backup uses, non-empty: an empty one was never written and is reused as it is.
+    struct SLeftover {
+        int number;
+        QString path;
+        std::optional<QStringList> lines;
+        QString digest;
+        std::optional<quint64> sequence;
+        QDateTime written;
+    };
+    std::vector<SLeftover> leftovers;
+    for (int n = 0; n < CPreferenceBackupFiles::kSlots; ++n) {
+        const QString path = CPreferenceBackupFiles::SlotPath(folder, n);
+        const QFileInfo info(QDir(hostFolder).filePath(CPreferenceBackupFiles::SlotName(n)));
+        const QString applied = CPreferenceBackupFiles::AppliedDigest(n);
+        if (!info.exists() || (info.isFile() && info.size() == 0)) {
+            if (!applied.isEmpty()) {
+                CPreferenceBackupFiles::ForgetApplied(n);
+            }
+            continue;
+        }
+        SLeftover leftover{
+            n, path, ReadBackupFile(path), CPreferenceBackupFiles::Digest(path), {}, info.lastModified()};
+        if (!applied.isEmpty()) {
+            if (leftover.digest.isEmpty()) {
+                keep(path, "cannot be read"); // whether it was given back is known again once it can
+                continue;
+            }
+            if (applied != leftover.digest) {
+                CPreferenceBackupFiles::ForgetApplied(n); // another file took the name meanwhile
+            } else if (DeleteFile(path)) {
+                CPreferenceBackupFiles::ForgetApplied(n);
+                continue;
+            } else {
+                keep(path, "was given back before and still cannot be deleted");
+                continue;
+            }
+        }
+        if (leftover.lines) {
+            leftover.sequence = CPreferenceBackupFiles::SequenceOf(*leftover.lines);
+        }
+        leftovers.push_back(std::move(leftover));
+    }
+    // Newest first: each run backed up what the one before it had left, so the oldest file holds
+    // the user's own values and is applied last. The runs' sequence numbers tell the order; files
+    // of older runs without one came before them, and among themselves only their times (then
+    // their numbers) can tell.
+    std::sort(leftovers.begin(), leftovers.end(), [](const SLeftover& a, const SLeftover& b) {
+        if (a.sequence.has_value() != b.sequence.has_value()) {
+            return a.sequence.has_value();
+        }
+        if (a.sequence != b.sequence) {
+            return *a.sequence > *b.sequence;
+        }
+        return a.written != b.written ? a.written > b.written : a.number > b.number;
+    });
+
     for (const SLeftover& leftover : leftovers) {
-        const auto lines = ReadBackupFile(leftover.path);
-        if (!lines) {
+        if (!leftover.lines) {
             keep(leftover.path, "cannot be read");
             continue;
         }
@@ -655,8 +711,9 @@ QStringList CWmpRegAcc::RestoreLeftoverBackups() {
             keep(leftover.path, "cannot be applied: the preferences key cannot be written");
             continue;
         }
-        const bool headerFits = lines->size() >= 2 && (*lines)[0] == kHeaderLine && (*lines)[1] == kKeyLine;
-        const bool applied = headerFits && RestoreLines(*lines);
+        const QStringList& lines = *leftover.lines;
+        const bool headerFits = lines.size() >= 2 && lines[0] == kHeaderLine && lines[1] == kKeyLine;
+        const bool applied = headerFits && RestoreLines(lines);
         RegCloseKey(m_hKey);
         m_hKey = nullptr;
         if (!headerFits) {
@@ -664,7 +721,10 @@ QStringList CWmpRegAcc::RestoreLeftoverBackups() {
         } else if (!applied) {
             keep(leftover.path, "could not be applied completely");
         } else if (!DeleteFile(leftover.path)) {
-            keep(leftover.path, "was applied but cannot be deleted");
+            // Applied once: recorded, so that the next start leaves it alone.
+            keep(leftover.path, CPreferenceBackupFiles::MarkApplied(leftover.number, leftover.digest)
+                                    ? "was applied but cannot be deleted"
+                                    : "was applied but can neither be deleted nor marked as applied");
         }
     }
     return stayed;

@@ -37,9 +37,10 @@ public:
     // Writes the backed-up values back and deletes the backup file, whatever happened before.
     void RestorePreferences();
     // Backup files left by runs that ended without giving the preferences back, applied newest
-    // first so the oldest (the user's own values) wins; each is deleted once applied. Only for a run
-    // that knows no other run is alive. Returns the files that stayed (unreadable, not a backup,
-    // not applied), each also named in a warning.
+    // first (by the runs' sequence numbers) so the oldest (the user's own values) wins; each is
+    // deleted once applied, or recorded as applied when it cannot be deleted, and never applied
+    // twice. Only for a run that knows no other run is alive. Returns the files that stayed
+    // (unreadable, not a backup, not applied, applied but not deleted), each also named in a warning.
     QStringList RestoreLeftoverBackups();
 
     // Read by the main window for the CD side: the rip folder and the MP3 bit rate.
@@ -88,6 +89,7 @@ private:
     int32_t m_autoRename = -1;
     int32_t m_autoOrganize = -1;
     QString m_backupPath;
+    int m_backupSlot = -1; // the number of the backup file, -1 without one
 
     // True once the preference values were read from the registry (its key exists). Until then the
     // members that our override leaves alone hold placeholders, not the user's values, and are

@@ -20,6 +20,18 @@ inline constexpr UINT IDS_ERR_PLAYER_RUNNING = 704;     // close the media playe
 inline constexpr UINT IDS_WARN_PLAYER_CLOSED = 705;     // the media player was closed while we run
 inline constexpr UINT IDS_ERR_SETUP_FAILED = 706;       // required settings failed, restart the PC
 
+// About box
+inline constexpr UINT IDS_ABOUT_VERSION = 1103;   // "%1 バージョン %2": name and version
+inline constexpr UINT IDS_ABOUT_COPYRIGHT = 1104; // copyright line
+inline constexpr UINT IDS_ABOUT_LICENCE = 1105;   // free software under the GPL, version 3 or later
+inline constexpr UINT IDS_ABOUT_LIBRARIES = 1106; // heading of the linked libraries
+inline constexpr UINT IDS_ABOUT_TEXTS_AT = 1107;  // where the licence texts are ("%1": a folder)
+
+// The window's own menu on its title band (the close item is the Close button's text)
+inline constexpr UINT IDS_SYSMENU_RESTORE = 1110;  // "元のサイズに戻す(&R)" restore
+inline constexpr UINT IDS_SYSMENU_MOVE = 1111;     // "移動(&M)" move
+inline constexpr UINT IDS_SYSMENU_MINIMIZE = 1112; // "最小化(&N)" minimise
+
 // Main window
 inline constexpr UINT IDS_BTN_CLOSE = 208;           // "閉じる(&C)" Close
 inline constexpr UINT IDS_BTN_OPEN_DEST = 209;       // "ファイル操作(&E)" open the destination
@@ -33,6 +45,12 @@ inline constexpr UINT IDS_STATUS_NO_DRIVE = 1901;    // connect a CD drive and i
 inline constexpr UINT IDS_STATUS_INSERT_CARD = 1902; // insert an SD card or connect the card slot
 inline constexpr UINT IDS_STATUS_READY = 1903;       // press the Transfer button
 inline constexpr UINT IDS_STATUS_NEXT_CD = 1904;     // done; swap in another CD to go on
+inline constexpr UINT IDS_CAPTION_USED = 1120;       // caption before the card's used figure
+inline constexpr UINT IDS_CAPTION_FREE = 1121;       // caption before the card's free figure
+inline constexpr UINT IDS_TIP_USED = 1122;           // tooltip of the used figure
+inline constexpr UINT IDS_TIP_FREE = 1123;           // tooltip of the free figure
+inline constexpr UINT IDS_CAPTION_TOTAL = 1124;      // caption before the disc's total size
+inline constexpr UINT IDS_TIP_TOTAL = 1125;          // tooltip of the disc's total size
 
 // Progress, wait and notice dialogs
 inline constexpr UINT IDS_CANCELLING = 800;         // progress window after Cancel: "Stopping..."
@@ -54,6 +72,8 @@ inline constexpr UINT IDS_RIP_STALLED = 1725;    // importing failed, reinsert t
 
 // CD source
 inline constexpr UINT IDS_NO_VALID_CD = 1400; // album read-out: no valid CD in the drive
+// Start-up: earlier rips of a cut-short job could not go back and are kept in the folder (%1)
+inline constexpr UINT IDS_EARLIER_RIPS_KEPT = 1410;
 
 // Album name dialog
 inline constexpr UINT IDS_ALBUM_DLG_CAPTION = 1316; // "ＣＤタイトル名編集" edit the CD title

@@ -69,6 +69,12 @@ public:
     void FillTrackList(DWORD bitRate, bool checkAll);
     // Set once FillTrackList has filled the list; cleared while it works.
     bool IsTrackListComplete() const { return m_trackListComplete; }
+    // The list was filled from the disc now open in the selected drive (same drive, same TOC) and
+    // shows a row for each of its tracks: only then do its ticks and sizes say anything about it.
+    bool IsTrackListCurrent() const;
+    // With the disc open (state 2) and the list not current, fills it again and shows the album:
+    // another disc gets every track ticked, the same disc keeps the user's ticks. True when filled.
+    bool RefreshTrackList(DWORD bitRate);
     // Estimated size in megabytes of the track at position 0..98; 0 for others.
     double TrackSize(int position) const;
     double TotalSize() const { return m_totalSize; }
@@ -161,6 +167,7 @@ public:
         int removedRips = 0;   // rips of the cut-short job taken away
         bool ripsLeft = false; // the job's rips could not be looked for (the library did not answer)
         QString keptAsideAs;   // the corrupt journal's new name in the work folder; empty if not renamed
+        QString workFolder;    // where the earlier rips wait; empty when there is no work folder
     };
     // For the main window's start, once the player context is attached: replays a journal that a
     // cut-short run left in the work folder. The job's rips leave the library and the disk, the
@@ -190,6 +197,9 @@ private:
     std::array<double, kMaxTracks> m_trackSizes{};
     int m_lastCheckedTrack = -1;
     bool m_trackListComplete = false;
+    // The drive and the disc (its TOC) the list was last filled from.
+    int m_filledDrive = -1;
+    QString m_filledToc;
     // A rename inside the fill asks for the list again: it is filled once more afterwards.
     bool m_filling = false;
     bool m_refillWanted = false;

@@ -201,9 +201,11 @@ void CCDROMAcc::RestoreSetAside() {
 void CCDROMAcc::RemoveRippedTracks() {
     CEarlierRips rips(m_setAside, PlayerContext().Player(), PlayerContext().Library());
     QString ripFolder;
+    QDateTime started;
     QStringList folders;
     if (const std::optional<SetAsideJob> job = m_setAside.Job()) {
         ripFolder = job->ripFolder;
+        started = job->started;
         // The snapshot lists the job's rips; the disc's query is asked again in case the snapshot
         // is gone. Only the job's own rips are taken from either.
         QList<ComPtr<IWMPMedia>> items;
@@ -215,13 +217,14 @@ void CCDROMAcc::RemoveRippedTracks() {
         rips.FindJobEntries(&queried);
         items += queried;
         rips.RemoveJobRips(items, &folders);
-        rips.RemoveUnlistedJobRips(&folders);
+        // A run that ends normally lists every rip it stores: only the folders it touched are looked into.
+        rips.RemoveUnlistedJobRips(&folders, false);
         m_setAside.EndJob();
         m_setAside.Save();
     }
     m_snapshot = nullptr;
     RestoreSetAside();
-    CEarlierRips::CleanUpFolders(ripFolder, folders);
+    CEarlierRips::CleanUpFolders(ripFolder, folders, started);
 }
 
 bool CCDROMAcc::FolderHasOtherContent(const QString& folder) {

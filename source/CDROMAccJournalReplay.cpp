@@ -17,6 +17,7 @@ CCDROMAcc::JournalReplay CCDROMAcc::ReplayJournal() {
     const DWORD attributes = GetFileAttributes(journal.WorkFolder());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return result;
+    result.workFolder = journal.WorkFolder();
     switch (journal.Load()) {
     case CSetAsideJournal::LoadStatus::Missing:
         // Only what a job of ours left unfinished goes; anything else in the folder stays.
@@ -43,12 +44,15 @@ CCDROMAcc::JournalReplay CCDROMAcc::ReplayJournal() {
     journal.RemoveStaleTemporaries();
     CEarlierRips rips(journal, PlayerContext().Player(), library);
     QString ripFolder;
+    QDateTime started;
     QStringList folders;
     if (const std::optional<SetAsideJob> job = journal.Job()) {
         ripFolder = job->ripFolder;
+        started = job->started;
         QList<ComPtr<IWMPMedia>> items;
         if (rips.FindJobEntries(&items)) {
-            result.removedRips = rips.RemoveJobRips(items, &folders) + rips.RemoveUnlistedJobRips(&folders);
+            result.removedRips =
+                rips.RemoveJobRips(items, &folders) + rips.RemoveUnlistedJobRips(&folders, true);
             journal.EndJob();
             journal.Save();
         } else {
@@ -57,7 +61,7 @@ CCDROMAcc::JournalReplay CCDROMAcc::ReplayJournal() {
         }
     }
     const CEarlierRips::Restored restored = rips.Restore();
-    CEarlierRips::CleanUpFolders(ripFolder, folders);
+    CEarlierRips::CleanUpFolders(ripFolder, folders, started);
     result.restored = restored.back;
     result.waiting = restored.waiting;
     result.outcome = restored.waiting > 0 || result.ripsLeft ? JournalReplay::Outcome::Partly

@@ -73,16 +73,26 @@ ComPtr<IWMPPlaylist> CCDROMAcc::FindAlbumInLibrary(bool checkedOnly) {
             return nullptr;
         }
     }
-    if (checkedOnly) {
-        // Each rip is matched to its track by its track number, never by its place in the album:
-        // a track that is missing or came in late would shift every place after it.
+    // While a job runs only its own rips count: an entry the set-aside left in the library is the
+    // user's file, and would end the rip early, make it look stalled, or go to the card in place
+    // of a track.
+    const bool jobKnown = m_setAside.Job().has_value();
+    if (checkedOnly || jobKnown) {
+        const CEarlierRips rips(m_setAside, nullptr, nullptr);
         for (long i = media_info::Count(album.Get()) - 1; i >= 0; --i) {
             const ComPtr<IWMPMedia> item = media_info::Item(album.Get(), i);
-            if (!item || IsChosen(int(media_info::TrackNumberOf(item.Get())))) {
+            if (!item) {
+                continue;
+            }
+            // Each rip is matched to its track by its track number, never by its place in the
+            // album: a track that is missing or came in late would shift every place after it.
+            const bool unchosen = checkedOnly && !IsChosen(int(media_info::TrackNumberOf(item.Get())));
+            const bool usersEntry = jobKnown && !rips.MayBeJobRip(CEarlierRips::SourcePath(item.Get()));
+            if (!unchosen && !usersEntry) {
                 continue;
             }
             if (FAILED(album->removeItem(item.Get())) && FAILED(album->removeItem(item.Get()))) {
-                return nullptr; // a track the user did not choose would go to the card
+                return nullptr; // a track the user did not choose, or a file of theirs, would go to the card
             }
         }
     }

@@ -57,6 +57,18 @@ void CCDROMAcc::FillTrackList(DWORD bitRate, bool checkAll) {
     m_filling = false;
     m_refillWanted = false;
     m_trackListComplete = true;
+    m_filledDrive = m_driveIndex;
+    m_filledToc.clear();
+    media_info::Read(m_cdPlaylist.Get(), QStringLiteral("TOC"), &m_filledToc);
+}
+
+bool CCDROMAcc::IsTrackListCurrent() const {
+    if (!m_trackListComplete || !m_trackList || m_trackCount <= 0 || m_driveIndex < 0 ||
+        m_filledDrive != m_driveIndex || m_trackList->GetItemCount() != m_trackCount) {
+        return false;
+    }
+    QString toc;
+    return media_info::Read(m_cdPlaylist.Get(), QStringLiteral("TOC"), &toc) && toc == m_filledToc;
 }
 
 void CCDROMAcc::FillRows(DWORD bitRate, bool checkAll) {
@@ -110,6 +122,19 @@ void CCDROMAcc::FillRows(DWORD bitRate, bool checkAll) {
     if (total != 0) {
         list->SelectItem(0);
     }
+}
+
+bool CCDROMAcc::RefreshTrackList(DWORD bitRate) {
+    if (GetState() != 2 || !m_trackList || IsTrackListCurrent()) {
+        return false;
+    }
+    QString toc;
+    media_info::Read(m_cdPlaylist.Get(), QStringLiteral("TOC"), &toc);
+    const bool sameDisc =
+        m_filledDrive == m_driveIndex && toc == m_filledToc && m_trackList->GetItemCount() > 0;
+    FillTrackList(bitRate, !sameDisc);
+    ShowAlbumTitle();
+    return true;
 }
 
 double CCDROMAcc::TrackSize(int position) const {

@@ -11,6 +11,7 @@
 #include "source/MediaInfo.h"
 #include "source/RipFolderTree.h"
 
+#include <QDateTime>
 #include <QFile>
 
 #include <algorithm>
@@ -62,21 +63,33 @@ void MakeParentFolders(const QString& path) {
         CreateDirectory(step.ToString(), nullptr);
 }
 
-// Names in a folder, without "." and "..": its sub-folders when folders is true, else its files.
-QStringList NamesIn(const QString& folder, bool folders) {
-    QStringList names;
+struct Entry {
+    QString name;
+    QDateTime written;
+};
+
+// Entries of a folder, without "." and "..": its sub-folders when folders is true, else its files,
+// each with its last-write time as the listing gives it.
+QList<Entry> EntriesIn(const QString& folder, bool folders) {
+    QList<Entry> entries;
     WIN32_FIND_DATA data;
     const HANDLE search = FindFirstFile(folder + QStringLiteral("\\*.*"), &data);
     if (search == INVALID_HANDLE_VALUE)
-        return names;
+        return entries;
     do {
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (data.cFileName != QStringLiteral(".") && data.cFileName != QStringLiteral("..") &&
             isFolder == folders)
-            names.append(data.cFileName);
+            entries.append({data.cFileName, data.ftLastWriteTime});
     } while (FindNextFile(search, &data));
     FindClose(search);
-    return names;
+    return entries;
+}
+
+// Written before the job began, allowing for file systems that keep times in 2-second steps. A
+// time that cannot be read counts as older: what is not surely the job's is the user's.
+bool OlderThanJob(const QDateTime& written, const QDateTime& started) {
+    return !written.isValid() || !started.isValid() || written < started.addSecs(-2);
 }
 
 void AppendOnce(QStringList* list, const QString& text) {
@@ -118,7 +131,7 @@ bool CEarlierRips::FindJobEntries(QList<ComPtr<IWMPMedia>>* items) const {
     return count >= 0;
 }
 
-bool CEarlierRips::IsJobRip(const QString& path) const {
+bool CEarlierRips::MayBeJobRip(const QString& path) const {
     const std::optional<SetAsideJob>& job = m_journal.Job();
     if (!job || path.isEmpty() || !CRipFolderTree(job->ripFolder).HoldsFile(path))
         return false;
@@ -126,6 +139,12 @@ bool CEarlierRips::IsJobRip(const QString& path) const {
         if (SamePath(kept, path))
             return false;
     }
+    return true;
+}
+
+bool CEarlierRips::IsJobRip(const QString& path) const {
+    if (!MayBeJobRip(path))
+        return false;
     for (const SetAsideEntry& entry : m_journal.Entries()) {
         if (!SamePath(entry.path, path))
             continue;
@@ -161,22 +180,16 @@ int CEarlierRips::RemoveJobRips(const QList<ComPtr<IWMPMedia>>& items, QStringLi
     return int(removed.size());
 }
 
-bool CEarlierRips::IsUnlistedJobRip(const QString& path) const {
+bool CEarlierRips::IsUnlistedJobRip(const QString& path, const QDateTime& written) const {
     const std::optional<SetAsideJob>& job = m_journal.Job();
-    if (!job || !m_player || !m_library || !IsJobRip(path) || StateOf(path) != FileState::Present)
+    // The cheap looks first: most files of a music folder are older than the job.
+    if (!job || !m_player || !m_library || OlderThanJob(written, job->started) || !IsJobRip(path) ||
+        StateOf(path) != FileState::Present)
         return false;
     ComPtr<IWMPPlaylist> listed;
     if (FAILED(m_library->getByAttribute(CComBSTR(QStringLiteral("SourceURL")), CComBSTR(path), &listed)) ||
         media_info::Count(listed.Get()) != 0)
         return false; // listed (or unknown): the library's entry decides, not the file
-    WIN32_FIND_DATA data;
-    const HANDLE search = FindFirstFile(path, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    // Written after the job began, allowing for file systems that keep times in 2-second steps.
-    if (!data.ftLastWriteTime.isValid() || data.ftLastWriteTime < job->started.addSecs(-2))
-        return false;
     ComPtr<IWMPMedia> file;
     if (FAILED(m_player->newMedia(CComBSTR(path), &file)) || !file)
         return false;
@@ -187,31 +200,41 @@ bool CEarlierRips::IsUnlistedJobRip(const QString& path) const {
            value == job->album;
 }
 
-int CEarlierRips::RemoveUnlistedJobRips(QStringList* folders) {
+int CEarlierRips::RemoveUnlistedJobRips(QStringList* folders, bool changedFolders) {
     const std::optional<SetAsideJob>& job = m_journal.Job();
     if (!job)
         return 0;
-    // The job's rips lie at "<rip folder>\<artist>\<album>\<file>"; the tags, the time and the
-    // library decide which of the files there are ones, so the whole two-level tree is looked at.
-    QStringList paths;
-    for (const SetAsideEntry& entry : m_journal.Entries())
-        AppendOnce(&paths, entry.path);
-    const QString root = CRipFolderTree(job->ripFolder).Folder();
-    if (!root.isEmpty()) {
-        for (const QString& artist : NamesIn(root, true)) {
-            const QString artistFolder = root + QLatin1Char('\\') + artist;
-            for (const QString& album : NamesIn(artistFolder, true)) {
-                const QString albumFolder = artistFolder + QLatin1Char('\\') + album;
-                for (const QString& file : NamesIn(albumFolder, false))
-                    AppendOnce(&paths, albumFolder + QLatin1Char('\\') + file);
+    // The job's rips lie at "<rip folder>\<artist>\<album>\<file>", in a folder the job touched: one
+    // its listed rips or the earlier rips lay in, or (after a run cut short) one whose entries
+    // changed since it began (a new file changes its folder's time). Folders untouched since before
+    // the job are never opened: at the end of a job nothing is walked, after a cut-short run one
+    // listing per artist.
+    const CRipFolderTree tree(job->ripFolder);
+    QStringList albums;
+    for (const QString& folder : *folders)
+        AppendOnce(&albums, folder);
+    for (const SetAsideEntry& entry : m_journal.Entries()) {
+        if (tree.HoldsFile(entry.path))
+            AppendOnce(&albums, FolderOf(entry.path, true));
+    }
+    const QString root = tree.Folder();
+    if (changedFolders && !root.isEmpty()) {
+        for (const Entry& artist : EntriesIn(root, true)) {
+            const QString artistFolder = root + QLatin1Char('\\') + artist.name;
+            for (const Entry& album : EntriesIn(artistFolder, true)) {
+                if (!OlderThanJob(album.written, job->started))
+                    AppendOnce(&albums, artistFolder + QLatin1Char('\\') + album.name);
             }
         }
     }
     int removed = 0;
-    for (const QString& path : paths) {
-        if (IsUnlistedJobRip(path)) {
-            DeleteJobRip(path, folders);
-            ++removed;
+    for (const QString& albumFolder : albums) {
+        for (const Entry& file : EntriesIn(albumFolder, false)) {
+            const QString path = albumFolder + QLatin1Char('\\') + file.name;
+            if (IsUnlistedJobRip(path, file.written)) {
+                DeleteJobRip(path, folders);
+                ++removed;
+            }
         }
     }
     return removed;
@@ -303,16 +326,36 @@ CEarlierRips::Restored CEarlierRips::Restore() {
     return result;
 }
 
-void CEarlierRips::CleanUpFolders(const QString& ripFolder, const QStringList& folders) {
+void CEarlierRips::CleanUpFolders(const QString& ripFolder, const QStringList& folders,
+                                  const QDateTime& started) {
     const CRipFolderTree tree(ripFolder);
     for (const QString& start : folders) {
         QString folder = start;
         for (int level = 0; level < 2 && tree.HoldsFolder(folder); ++level) {
-            if (CCDROMAcc::FolderHasOtherContent(folder))
+            // Only a folder the job made goes: one that surely stood before it, or holds anything
+            // but pictures and the shell's files, or a picture older than the job (the user's
+            // cover), stays with all it holds.
+            if (ExistedBefore(folder, started) || CCDROMAcc::FolderHasOtherContent(folder))
+                break;
+            bool usersFile = false;
+            for (const Entry& file : EntriesIn(folder, false))
+                usersFile = usersFile || OlderThanJob(file.written, started);
+            if (usersFile)
                 break;
             CCDROMAcc::DeleteFilesIn(folder);
             RemoveDirectory(folder);
             folder = FolderOf(folder, true);
         }
     }
+}
+
+bool CEarlierRips::ExistedBefore(const QString& folder, const QDateTime& started) {
+    WIN32_FIND_DATA data;
+    const HANDLE search = FindFirstFile(folder, &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    // The creation time where the file system keeps one, else the last change of the folder's
+    // entries: either one before the job means the folder stood before it.
+    return data.ftCreationTime.isValid() && started.isValid() && data.ftCreationTime < started.addSecs(-2);
 }

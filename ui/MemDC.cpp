@@ -1,8 +1,19 @@
 #include "ui/MemDC.h"
 
+namespace {
+
+// On a high-density screen the picture has the screen's pixels, so text drawn into it stays sharp.
+qreal PixelRatioOf(QPainter* target) {
+    return target && target->device() ? target->device()->devicePixelRatioF() : 1.0;
+}
+
+} // namespace
+
 CMemDC::CMemDC(QPainter* target, const QRect& rect)
     : m_target(target), m_rect(rect),
-      m_image(rect.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied) {
+      m_image((QSizeF(rect.size().expandedTo(QSize(1, 1))) * PixelRatioOf(target)).toSize(),
+              QImage::Format_ARGB32_Premultiplied) {
+    m_image.setDevicePixelRatio(PixelRatioOf(target));
     m_image.fill(Qt::transparent);
     m_painter.begin(&m_image);
     if (m_target) {

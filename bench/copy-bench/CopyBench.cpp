@@ -53,9 +53,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::atomic<int32_t> stop{0};
-    std::atomic<int32_t> progress{0};
-    CTransferJob job(QStringLiteral("E:"), args.at(3), files, false, &stop, &progress);
+    CTransferJob job(QStringLiteral("E:"), args.at(3), files, false);
     QElapsedTimer clock;
     clock.start();
     std::unique_ptr<CWorkerThread> worker = CWorkerThread::Begin(&Run, &job);
@@ -69,8 +67,8 @@ int main(int argc, char** argv) {
     worker->GetExitCodeThread(&code);
     std::printf("%lld.%03lld\n", static_cast<long long>(elapsed / 1000),
                 static_cast<long long>(elapsed % 1000));
-    if (code != CTransferJob::kDone || progress.load() != 100) {
-        std::fprintf(stderr, "copy-bench: the copy failed (result %u, progress %d)\n", code, progress.load());
+    if (code != CTransferJob::kDone || job.Progress() != 100) {
+        std::fprintf(stderr, "copy-bench: the copy failed (result %u, progress %d)\n", code, job.Progress());
         return 1;
     }
     return 0;

@@ -63,3 +63,66 @@ void CCdDisc::SetAttribute(int position, const QString& name, const QString& val
         m_tracks[std::size_t(position)].attributes.insert(name.toLower(), value);
     }
 }
+
+void CCdDisc::MarkWritten(int position, const QString& name) {
+    if (position >= 0 && position < TrackCount()) {
+        m_tracks[std::size_t(position)].written.insert(name.toLower());
+    }
+}
+
+void CCdDisc::NameAlbum(const QString& name) {
+    m_name = name;
+    m_albumNamed = true;
+    if (m_foundAlbum.isEmpty()) {
+        return;
+    }
+    for (CdTrackState& state : m_tracks) {
+        for (const QString& key : {QStringLiteral("album"), QStringLiteral("wm/albumtitle")}) {
+            if (!state.written.contains(key) && state.attributes.value(key) == m_foundAlbum) {
+                state.attributes.insert(key, QString());
+            }
+        }
+    }
+    m_foundAlbum.clear();
+}
+
+bool CCdDisc::ApplyNames(const DiscNames& names) {
+    if (!m_hasDisc || m_ripStarted || names.tracks.size() != TrackCount()) {
+        return false;
+    }
+    bool changed = false;
+    const bool albumFree = m_info.album.isEmpty() && !m_albumNamed;
+    if (albumFree && !names.album.isEmpty() && m_foundAlbum != names.album) {
+        m_foundAlbum = names.album;
+        m_name = names.album;
+        changed = true;
+    }
+    if (m_info.artist.isEmpty() && m_foundArtist != names.albumArtist) {
+        m_foundArtist = names.albumArtist;
+        changed = true;
+    }
+    for (int position = 0; position < TrackCount(); ++position) {
+        CdTrackState& state = m_tracks[std::size_t(position)];
+        const TrackNames& found = names.tracks[position];
+        const DiscTrack* own = nullptr;
+        for (const DiscTrack& track : m_info.tracks) {
+            if (track.number == state.discNumber) {
+                own = &track;
+            }
+        }
+        auto fill = [&](const char* attribute, bool free, const QString& value) {
+            const QString key = QString::fromLatin1(attribute).toLower();
+            if (free && !value.isEmpty() && !state.written.contains(key) &&
+                state.attributes.value(key) != value) {
+                state.attributes.insert(key, value);
+                changed = true;
+            }
+        };
+        fill("Title", own && own->title.isEmpty(), found.title);
+        fill("Artist", own && own->artist.isEmpty() && m_info.artist.isEmpty(), found.artist);
+        fill("Album", albumFree, names.album);
+        fill("WM/AlbumTitle", albumFree, names.album);
+        fill("WM/AlbumArtist", m_info.artist.isEmpty(), names.albumArtist);
+    }
+    return changed;
+}

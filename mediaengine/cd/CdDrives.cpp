@@ -121,6 +121,9 @@ void CCdDrives::LoadDisc(DriveSlot& slot, const QString& discPath) {
 }
 
 void CCdDrives::SetDisc(DriveSlot& slot, std::shared_ptr<CCdDisc> disc) {
+    if (disc->HasDisc() && m_discArrived) {
+        m_discArrived(disc);
+    }
     slot.disc = std::move(disc);
     slot.playlist = MakeComObject<CCdPlaylist>(weak_from_this(), m_context, slot.disc);
     QList<int> tracks;
@@ -128,6 +131,17 @@ void CCdDrives::SetDisc(DriveSlot& slot, std::shared_ptr<CCdDisc> disc) {
         tracks.append(slot.disc->Track(position).discNumber);
     }
     m_cdRoots->SetTracks(slot.letter, tracks);
+}
+
+void CCdDrives::DiscRenamed(const std::shared_ptr<CCdDisc>& disc) {
+    for (const DriveSlot& slot : m_drives) {
+        if (slot.disc == disc && slot.playlist) {
+            const ComPtr<IWMPPlaylist> changed(slot.playlist.Get());
+            m_context.events->Fire([changed](IEngineEvents& events) {
+                events.FirePlaylistChange(changed.Get(), wmplcNameChange);
+            });
+        }
+    }
 }
 
 void CCdDrives::DiscGoneFrom(QChar letter) {
@@ -290,15 +304,11 @@ void CCdDrives::DriveReported(const DriveReport& report) {
     }
     // The volume table first, so whoever hears the event finds the drive as it now is.
     if (CVolumes* volumes = CPlatform::Current().volumes) {
-        std::optional<CVolumes::Drive> drive = volumes->DriveOf(slot.letter);
-        if (drive && drive->device == report.device) {
-            drive->present = report.present;
-            drive->root = report.mountPoint;
-            drive->label = !report.mountPoint.isEmpty()  ? report.mountLabel
-                           : slot.disc->TrackCount() > 0 ? kAudioCdLabel
-                                                         : QString();
-            volumes->SetDrive(*drive);
-        }
+        // In one step: the table may drop the drive on another thread (pulled out) meanwhile.
+        volumes->SetCdDriveMedium(slot.letter, report.device, report.present, report.mountPoint,
+                                  !report.mountPoint.isEmpty()  ? report.mountLabel
+                                  : slot.disc->TrackCount() > 0 ? kAudioCdLabel
+                                                                : QString());
     }
     if (report.discChanged) {
         m_context.events->Fire([index](IEngineEvents& events) { events.FireCdromMediaChange(index); });

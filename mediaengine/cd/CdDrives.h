@@ -36,6 +36,13 @@ public:
     // discGone: the disc of a drive went (its rip must stop). lookLater: asks for a look at the
     // drives on a later turn, as a tray that was opened reports once the call returned.
     void SetCallbacks(std::function<void(QChar letter)> discGone, std::function<void()> lookLater);
+    // A disc was read into a drive; called before anyone hears of it.
+    void SetDiscArrived(std::function<void(const std::shared_ptr<CCdDisc>&)> arrived) {
+        m_discArrived = std::move(arrived);
+    }
+    // The names of a disc changed after it was read: reported as a change of its drive's playlist
+    // while the disc is still in.
+    void DiscRenamed(const std::shared_ptr<CCdDisc>& disc);
 
     // Reads the drives (no news at the start), shows their roots to the volume layer and, when there
     // are physical drives, starts the drive monitor.
@@ -82,6 +89,7 @@ private:
     ReadDisc m_readDisc;
     std::function<void(QChar)> m_discGone;
     std::function<void()> m_lookLater;
+    std::function<void(const std::shared_ptr<CCdDisc>&)> m_discArrived;
     bool m_started = false;
     bool m_stopped = false;
     std::vector<DriveSlot> m_drives;

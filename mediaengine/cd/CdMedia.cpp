@@ -53,6 +53,7 @@ HRESULT CCdMedia::put_name(BSTR name) {
         return E_FAIL;
     }
     m_disc->SetAttribute(m_position, QStringLiteral("Title"), BstrToQString(name));
+    m_disc->MarkWritten(m_position, QStringLiteral("Title"));
     NotifyRenamed();
     return S_OK;
 }
@@ -116,5 +117,6 @@ HRESULT CCdMedia::setItemInfo(BSTR attribute, BSTR value) {
         return put_name(value);
     }
     m_disc->SetAttribute(m_position, name, BstrToQString(value));
+    m_disc->MarkWritten(m_position, name);
     return S_OK;
 }

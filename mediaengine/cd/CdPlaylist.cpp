@@ -60,7 +60,7 @@ HRESULT CCdPlaylist::put_name(BSTR name) {
     if (!m_disc->HasDisc()) {
         return E_FAIL; // an empty drive has no album to name
     }
-    m_disc->SetName(BstrToQString(name));
+    m_disc->NameAlbum(BstrToQString(name));
     const ComPtr<IWMPPlaylist> self(this); // held until the event is told
     m_context.events->Fire(
         [self](IEngineEvents& events) { events.FirePlaylistChange(self.Get(), wmplcNameChange); });
@@ -96,11 +96,11 @@ HRESULT CCdPlaylist::getItemInfo(BSTR attribute, BSTR* value) {
     }
     if (name.compare(QLatin1String("Album"), Qt::CaseInsensitive) == 0 ||
         name.compare(QLatin1String("WM/AlbumTitle"), Qt::CaseInsensitive) == 0) {
-        return ReturnText(m_disc->Info().album, value);
+        return ReturnText(m_disc->Album(), value);
     }
     if (name.compare(QLatin1String("WM/AlbumArtist"), Qt::CaseInsensitive) == 0 ||
         name.compare(QLatin1String("Artist"), Qt::CaseInsensitive) == 0) {
-        return ReturnText(m_disc->Info().artist, value);
+        return ReturnText(m_disc->AlbumArtist(), value);
     }
     return ReturnText(QString(), value);
 }

@@ -25,14 +25,14 @@ struct Block {
 };
 
 // The strings of one pack type: each ends with a NUL (two in double-byte text); a tab repeats the
-// previous string.
+// previous string. Double-byte text may hold single-byte characters (a half-width "?" among kanji),
+// so a string there can end at any byte, not only at an even one: no byte of a Shift_JIS character
+// is NUL, so the first NUL ends the string and a second one right after it belongs to the same end.
 QList<QByteArray> SplitStrings(const QByteArray& text, bool doubleByte) {
     QList<QByteArray> strings;
-    const int step = doubleByte ? 2 : 1;
     qsizetype start = 0;
-    for (qsizetype i = 0; i + step <= text.size(); i += step) {
-        const bool end = doubleByte ? (text[i] == '\0' && text[i + 1] == '\0') : text[i] == '\0';
-        if (!end) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\0') {
             continue;
         }
         QByteArray s = text.mid(start, i - start);
@@ -40,7 +40,10 @@ QList<QByteArray> SplitStrings(const QByteArray& text, bool doubleByte) {
             s = strings.last();
         }
         strings.append(s);
-        start = i + step;
+        if (doubleByte && i + 1 < text.size() && text[i + 1] == '\0') {
+            ++i;
+        }
+        start = i + 1;
     }
     return strings;
 }

@@ -144,11 +144,8 @@ QString CCdioDiscReader::UserMessage(const QString& text, const QString& userPat
     return message;
 }
 
-std::unique_ptr<CDiscReader> CCdioDiscReader::OpenCdrdao(const QString& tocPath, QString* error) {
-    CCdrdaoToc toc;
-    if (!toc.Load(tocPath, error)) {
-        return nullptr;
-    }
+std::unique_ptr<CDiscReader> CCdioDiscReader::OpenCdrdao(const CCdrdaoToc& toc, QString* error) {
+    const QString& tocPath = toc.UserPath();
     auto alias = std::make_unique<QTemporaryDir>();
     QFile copy(alias->filePath(QStringLiteral("disc.toc")));
     if (!alias->isValid() || !copy.open(QIODevice::WriteOnly) ||

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class CCdrdaoToc;
 class CCueSheet;
 
 typedef struct _CdIo CdIo_t;
@@ -27,8 +28,8 @@ public:
     // A loaded sheet of one raw image (CCueSheet::IsSingleRawImage).
     static std::unique_ptr<CDiscReader> OpenSheet(const CCueSheet& sheet, QString* error,
                                                   ImageReading reading = ImageReading::Direct);
-    // A cdrdao TOC file and a Nero image, which libcdio reads as they are.
-    static std::unique_ptr<CDiscReader> OpenCdrdao(const QString& tocPath, QString* error);
+    // A cdrdao TOC file that libcdio reads as it is (CCdrdaoToc::LibcdioReads) and a Nero image.
+    static std::unique_ptr<CDiscReader> OpenCdrdao(const CCdrdaoToc& toc, QString* error);
     static std::unique_ptr<CDiscReader> OpenNero(const QString& nrgPath, QString* error);
     static std::unique_ptr<CDiscReader> OpenDevice(const QString& device, QString* error);
     ~CCdioDiscReader() override;

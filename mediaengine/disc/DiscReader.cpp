@@ -1,8 +1,10 @@
 #include "mediaengine/disc/DiscReader.h"
 
 #include "mediaengine/disc/CdioDiscReader.h"
+#include "mediaengine/disc/CdrdaoToc.h"
 #include "mediaengine/disc/CueImageReader.h"
 #include "mediaengine/disc/CueSheet.h"
+#include "mediaengine/disc/TocImageReader.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -32,7 +34,12 @@ std::unique_ptr<CDiscReader> CDiscReader::Open(const QString& source, QString* e
                                             : CCueImageReader::Open(sheet, reason);
         }
         if (suffix == QLatin1String("toc")) {
-            return CCdioDiscReader::OpenCdrdao(source, reason);
+            CCdrdaoToc toc;
+            if (!toc.Load(source, reason)) {
+                return nullptr;
+            }
+            return toc.LibcdioReads() ? CCdioDiscReader::OpenCdrdao(toc, reason)
+                                      : CTocImageReader::Open(toc, reason);
         }
         if (suffix == QLatin1String("nrg")) {
             return CCdioDiscReader::OpenNero(source, reason);

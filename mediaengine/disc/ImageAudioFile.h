@@ -18,4 +18,10 @@ public:
     virtual qint64 Sectors() const = 0;
     // Reads `count` sectors from `first` into `out` (count * 2352 bytes). False with a reason.
     virtual bool ReadSectors(qint64 first, int count, char* out, QString* error) = 0;
+    // Stereo frames of 4 bytes (samples, as cdrdao counts them), for layouts that are not cut at
+    // sector boundaries.
+    virtual qint64 Frames() const = 0;
+    // Reads `count` frames from `first` into `out` (count * 4 bytes), little-endian. False with a
+    // reason.
+    virtual bool ReadFrames(qint64 first, qint64 count, char* out, QString* error) = 0;
 };

@@ -15,11 +15,11 @@ public:
 
     qint64 Sectors() const override { return m_sectors; }
     bool ReadSectors(qint64 first, int count, char* out, QString* error) override;
+    qint64 Frames() const override { return m_frames; }
+    // Silence past the file's end.
+    bool ReadFrames(qint64 frame, qint64 frames, char* out, QString* error) override;
 
 private:
-    // Reads `frames` stereo frames from `frame`, silence past the file's end.
-    bool ReadFrames(qint64 frame, qint64 frames, char* out, QString* error);
-
     QString m_path;
     QString m_userName;
     SNDFILE* m_file = nullptr;

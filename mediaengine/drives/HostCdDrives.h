@@ -1,8 +1,9 @@
 #pragma once
-// The machine's CD and DVD drives, put into the volume table as CD drives (from D: on, after the
-// letters LoadHost gave). A drive whose data disc is mounted gets the mount point as its root, so
-// its files can be listed; any other drive starts out empty until the engine's drive monitor has
-// looked at it.
+// The machine's CD and DVD drives as libcdio finds them, put into the volume table as CD drives
+// (from D: on, after the letters LoadHost gave). LoadHost lists the drives sysfs shows, with the
+// letters they had before; this adds any that only libcdio knows. A drive whose data disc is mounted gets the
+// mount point as its root, so its files can be listed; any other drive starts out empty until the engine's
+// drive monitor has looked at it.
 
 #include <QList>
 #include <QString>

@@ -7,6 +7,7 @@
 #include "mediaengine/library/EngineLibrary.h"
 #include "mediaengine/library/Library.h"
 #include "mediaengine/library/LibraryMedia.h"
+#include "mediaengine/lookup/DiscNamer.h"
 #include "mediaengine/ripping/RipSessions.h"
 #include "platform/Platform.h"
 #include "platform/messages/MessageLoop.h"
@@ -27,6 +28,8 @@ CEngine::CEngine(MediaEngineConfig config) : m_config(std::move(config)) {
     m_devices = std::make_shared<CDevices>(m_context, QDir(dir).filePath(QStringLiteral("devices.ini")));
     m_rips = std::make_shared<CRipSessions>(m_context, m_config.backends, m_library);
     m_drives = std::make_shared<CCdDrives>(m_context, m_config.backends.readDisc);
+    m_namer =
+        std::make_shared<CDiscNamer>(m_context, m_config.lookup.value_or(LookupSettings::FromEnvironment()));
 }
 
 CEngine::~CEngine() {
@@ -58,6 +61,21 @@ void CEngine::Start() {
     const QString dir = m_config.engineDir.isEmpty() ? DefaultMediaEngineDir() : m_config.engineDir;
     QDir().mkpath(dir);
     m_library->Open(QDir(dir).filePath(QStringLiteral("library.db")));
+    if (m_library->Library()) {
+        m_namer->OpenCache(QDir(dir).filePath(QStringLiteral("library.db")));
+    }
+    const std::weak_ptr<CCdDrives> drives = m_drives;
+    const std::weak_ptr<CDiscNamer> namer = m_namer;
+    m_namer->SetRenamed([drives](const std::shared_ptr<CCdDisc>& disc) {
+        if (const auto alive = drives.lock()) {
+            alive->DiscRenamed(disc);
+        }
+    });
+    m_drives->SetDiscArrived([namer](const std::shared_ptr<CCdDisc>& disc) {
+        if (const auto alive = namer.lock()) {
+            alive->DiscArrived(disc);
+        }
+    });
     m_rips->SweepAbandonedFiles();
     m_devices->Start();
     m_drives->Start();
@@ -76,6 +94,8 @@ void CEngine::Start() {
 void CEngine::Shutdown() {
     m_context.events->SetTarget(nullptr);
     m_stopped = true;
+    m_namer->Shutdown();
+    m_drives->SetDiscArrived({});
     m_drives->SetCallbacks({}, {});
     m_drives->Shutdown();
     m_rips->Shutdown();

@@ -16,6 +16,7 @@
 
 class CCdDrives;
 class CDevices;
+class CDiscNamer;
 class CEngineLibrary;
 class CRipSessions;
 
@@ -62,6 +63,7 @@ private:
     std::shared_ptr<CDevices> m_devices;
     std::shared_ptr<CRipSessions> m_rips;
     std::shared_ptr<CCdDrives> m_drives;
+    std::shared_ptr<CDiscNamer> m_namer;
     bool m_remote = false;
     bool m_started = false;
     bool m_stopped = false;

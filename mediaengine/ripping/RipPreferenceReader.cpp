@@ -1,5 +1,6 @@
 #include "mediaengine/ripping/RipPreferenceReader.h"
 
+#include "mediaengine/ripping/FirstStartPreferences.h"
 #include "platform/files/KnownFolders.h"
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"
@@ -75,8 +76,8 @@ HRESULT CRipPreferenceReader::Read(RipPreferences* prefs, bool create) {
     }
     prefs->recordFolder = host;
     prefs->windowsFolderLength = int(winFolder.size());
-    prefs->fileDetail = detail.value_or(QStringLiteral("*TrackNumber;*SongTitle;Artist;Album"));
-    prefs->separator = separator.value_or(QStringLiteral(" "));
-    prefs->bitrate = rate && *rate > 0 ? int(*rate) : 128000;
+    prefs->fileDetail = detail.value_or(CFirstStartPreferences::FileDetail());
+    prefs->separator = separator.value_or(CFirstStartPreferences::Separator());
+    prefs->bitrate = rate && *rate > 0 ? int(*rate) : CFirstStartPreferences::kMp3Rate;
     return S_OK;
 }

@@ -7,11 +7,20 @@
 #include "mediaengine/ripping/RipPreferenceReader.h"
 #include "mediaengine/ripping/RipSession.h"
 
+#include <QThreadPool>
+
 namespace {
 
 // <record folder>/<artist>/<album>/ is where a rip writes.
 void SweepIn(const QString& recordFolder) {
     CTrackFileWriter::SweepAbandoned(recordFolder, 2);
+}
+
+// The same off the UI thread: a rip starts inside a job, and a music folder of tens of thousands
+// of files would hold the window for the whole walk. The sweep takes only files no writer holds
+// (each is locked before it goes), so the rip that starts meanwhile is safe from it.
+void SweepInBackground(const QString& recordFolder) {
+    QThreadPool::globalInstance()->start([recordFolder] { SweepIn(recordFolder); });
 }
 
 } // namespace
@@ -60,7 +69,8 @@ HRESULT CRipSessions::Start(const ComPtr<CCdPlaylist>& playlist, bool selectedOn
     if (const HRESULT hr = CRipPreferenceReader::Read(&preferences); FAILED(hr)) {
         return hr;
     }
-    SweepIn(preferences.recordFolder);
+    SweepInBackground(preferences.recordFolder);
+    disc->MarkRipStarted(); // names a lookup finds from now on would rename the disc under the job
     m_rip.reset();
     const std::weak_ptr<CRipSessions> weak = weak_from_this();
     auto ended = [weak](CRipSession* session) {

@@ -63,6 +63,19 @@ bool CFileCopy::IsTemporaryName(const QString& name) {
     return name.startsWith(kTemporaryPrefix);
 }
 
+bool CFileCopy::IsLeftoverName(const QString& name) {
+    if (!IsTemporaryName(name))
+        return false;
+    const QStringView number = QStringView(name).mid(kTemporaryPrefix.size());
+    if (number.isEmpty() || number.size() > 16)
+        return false;
+    for (const QChar c : number) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    }
+    return true;
+}
+
 void CFileCopy::SyncFolder(const QString& hostFolder) {
     const int fd = ::open(QFile::encodeName(hostFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {

@@ -35,4 +35,7 @@ public:
     static void SyncFolder(const QString& hostFolder);
     // The temporary files of copies in progress, which listings leave out.
     static bool IsTemporaryName(const QString& name);
+    // Exactly a name Copy gives its temporary file (the prefix and a random hexadecimal number):
+    // what a copy killed part way leaves, and nothing a user would name a file.
+    static bool IsLeftoverName(const QString& name);
 };

@@ -7,6 +7,7 @@
 #include "platform/files/Volumes.h"
 #include "platform/win/LastError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -96,6 +97,11 @@ BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists) {
 }
 
 BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags) {
+    return CopyFileEx(source, target, flags, nullptr);
+}
+
+BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags,
+                const std::atomic<int32_t>* cancel) {
     // A test's faults for this copy strike before it resolves anything (a card pulled between two
     // files is then simply not there) or part way through the data.
     CWinPath targetPath;
@@ -110,7 +116,14 @@ BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags) {
     if (const LONG error = Resolve(target, &to, CVolumes::Access::Write); error != ERROR_SUCCESS)
         return Fail(error);
     CFileCopy::Options options;
-    options.beforeWrite = [&faults](quint64 offset, size_t* size) { return faults.Write(offset, size); };
+    options.beforeWrite = [&faults, cancel](quint64 offset, size_t* size) {
+        const auto cancelled = [cancel] { return cancel && cancel->load() != 0; };
+        if (cancelled())
+            return ERROR_REQUEST_ABORTED;
+        const LONG error = faults.Write(offset, size);
+        // A piece held up (a slow card, a test's hold) looks at the flag again once it may go on.
+        return error == ERROR_SUCCESS && cancelled() ? ERROR_REQUEST_ABORTED : error;
+    };
     options.flushFolder = !(flags & COPY_FILE_DEFER_FOLDER_FLUSH);
     const bool replace = !(flags & COPY_FILE_FAIL_IF_EXISTS);
     if (const LONG error = CopyResolved(from, to, replace, ERROR_FILE_EXISTS, options);
@@ -178,6 +191,22 @@ BOOL DeleteFile(const QString& path) {
     if (::unlink(QFile::encodeName(resolved.host).constData()) != 0)
         return Fail(CHostError::FromErrno(errno));
     return Succeed();
+}
+
+int DeleteCopyLeftovers(const QString& folder) {
+    CVolumes::Resolved resolved;
+    if (Resolve(folder, &resolved, CVolumes::Access::Write) != ERROR_SUCCESS)
+        return 0;
+    const QDir host(resolved.host);
+    int removed = 0;
+    for (const QString& name : host.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        if (!CFileCopy::IsLeftoverName(name))
+            continue;
+        const std::optional<struct stat> st = Lstat(host.filePath(name));
+        if (st && S_ISREG(st->st_mode) && ::unlink(QFile::encodeName(host.filePath(name)).constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 BOOL CreateDirectory(const QString& path, void* /*security*/) {

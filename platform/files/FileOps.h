@@ -7,6 +7,9 @@
 
 #include <QString>
 
+#include <atomic>
+#include <cstdint>
+
 // Writes through: returns only once the data is on the medium. A copy that does not fit the
 // target drive fails with ERROR_DISK_FULL and leaves no partial file; with failIfExists an
 // existing target fails with ERROR_FILE_EXISTS.
@@ -17,6 +20,15 @@ BOOL CopyFile(const QString& source, const QString& target, BOOL failIfExists);
 inline constexpr DWORD COPY_FILE_FAIL_IF_EXISTS = 0x00000001;
 inline constexpr DWORD COPY_FILE_DEFER_FOLDER_FLUSH = 0x80000000u;
 BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags);
+// What a copy cancelled through its flag ends with, as on Windows.
+inline constexpr LONG ERROR_REQUEST_ABORTED = 1235;
+// As above; `cancel`, when given, is looked at before each piece of the data: once it is set the
+// copy ends with ERROR_REQUEST_ABORTED and leaves no partial file (Windows' pbCancel).
+BOOL CopyFileEx(const QString& source, const QString& target, DWORD flags,
+                const std::atomic<int32_t>* cancel);
+// Removes the temporary files that copies into `folder` left when their process was killed (only
+// names this layer's copies write; listings never show them). Returns how many went.
+int DeleteCopyLeftovers(const QString& folder);
 // Within one drive a rename; across drives only with MOVEFILE_COPY_ALLOWED (copy, then delete the
 // source), else ERROR_NOT_SAME_DEVICE. Without MOVEFILE_REPLACE_EXISTING an existing target fails
 // with ERROR_ALREADY_EXISTS. Folders move within their drive only.

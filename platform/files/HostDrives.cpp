@@ -12,7 +12,12 @@
 #include <QHash>
 #include <QStandardPaths>
 
+#include <algorithm>
+
+#include <cerrno>
+#include <cstring>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +124,32 @@ QString IdentityOf(const QString& name, const QHash<QString, QStringList>& uuids
     return QString();
 }
 
+// What a CD drive is known by between runs and plugs: its udev id (bus, maker, model, serial), else
+// its place on the bus (the same port), else maker and model as sysfs gives them.
+QString CdIdentityOf(const QString& name, const QString& sysDevice, const QHash<QString, QStringList>& ids,
+                     const QHash<QString, QStringList>& paths) {
+    for (const QString& id : ids.value(name)) {
+        if (!id.startsWith(QLatin1String("wwn-")))
+            return QStringLiteral("id:") + id;
+    }
+    if (const QStringList path = paths.value(name); !path.isEmpty())
+        return QStringLiteral("path:") + path.first();
+    const QString model = (ReadFirstLine(sysDevice + QStringLiteral("/vendor")) + QLatin1Char(' ') +
+                           ReadFirstLine(sysDevice + QStringLiteral("/model")))
+                              .simplified();
+    return model.isEmpty() ? QString() : QStringLiteral("cd:") + model;
+}
+
+bool IsOptical(const CMountInfo::Mount& m) {
+    return m.type == QLatin1String("iso9660") || m.type == QLatin1String("udf");
+}
+
+QString LabelOf(const CMountInfo::Mount& m, const QString& name, const QHash<QString, QStringList>& labels) {
+    const QStringList label = labels.value(name);
+    return label.isEmpty() ? QFileInfo(m.point).fileName()
+                           : CVolumeLabel::Decode(CMountNames::LabelLinkBytes(label.first()), m.type);
+}
+
 int FreeSlot(const VolumeDriveArray& table, int from, const CDriveLetters& letters, const QString& identity,
              bool avoidRemembered) {
     for (int index = from; index < 26; ++index) {
@@ -209,8 +240,8 @@ CHostDrives::Scan CHostDrives::Look() const {
     for (const CMountInfo::Mount& m : mounts) {
         if (!m.device.startsWith(QLatin1String("/dev/")) || m.root != QLatin1String("/"))
             continue;
-        if (m.type == QLatin1String("iso9660") || m.type == QLatin1String("udf"))
-            continue; // optical media are listed as CD drives by the media engine
+        if (IsOptical(m))
+            continue; // optical media are listed with their CD drives
         const QString canonical = QFileInfo(m.device).canonicalFilePath();
         const QString name = QFileInfo(canonical.isEmpty() ? m.device : canonical).fileName();
         if (seen.contains(name) || name.startsWith(QLatin1String("sr")))
@@ -226,36 +257,102 @@ CHostDrives::Scan CHostDrives::Look() const {
         drive.device = m.device;
         drive.readOnly = m.readOnly;
         drive.fileSystem = FileSystemDisplayName(m.type);
-        const QStringList label = labels.value(name);
-        drive.label = label.isEmpty()
-                          ? QFileInfo(m.point).fileName()
-                          : CVolumeLabel::Decode(CMountNames::LabelLinkBytes(label.first()), m.type);
+        drive.label = LabelOf(m, name, labels);
         const QStringList uuid = uuids.value(name);
         drive.serial = uuid.isEmpty() ? 0 : SerialFromUuid(uuid.first());
         drive.identity = IdentityOf(name, uuids, ids);
         scan.cards.append(drive);
     }
+
+    for (const CdDevice& device : CdDevices()) {
+        VolumeDrive drive;
+        drive.type = DRIVE_CDROM;
+        drive.fileSystem = QStringLiteral("CDFS");
+        drive.device = m_sources.dev + QLatin1Char('/') + device.name;
+        drive.identity = device.identity;
+        drive.serial = StableSerial(device.identity.isEmpty() ? drive.device : device.identity);
+        // Empty until the media engine's drive monitor has looked, unless a data disc is mounted.
+        drive.present = false;
+        for (const CMountInfo::Mount& m : mounts) {
+            const QString canonical = QFileInfo(m.device).canonicalFilePath();
+            if (IsOptical(m) &&
+                QFileInfo(canonical.isEmpty() ? m.device : canonical).fileName() == device.name) {
+                drive.root = m.point;
+                drive.label = LabelOf(m, device.name, labels);
+                drive.present = true;
+                break;
+            }
+        }
+        if (!device.unreadable.isEmpty() && !m_unreadableTold.contains(drive.device)) {
+            m_unreadableTold.append(drive.device);
+            qWarning().noquote() << QStringLiteral(
+                                        "the CD drive %1 cannot be opened (%2): it is listed as not "
+                                        "ready; a user may read a drive only as a member of the "
+                                        "group that owns it (often \"cdrom\")")
+                                        .arg(drive.device, device.unreadable);
+        }
+        scan.cdDrives.append(drive);
+    }
     return scan;
+}
+
+QList<CHostDrives::CdDevice> CHostDrives::CdDevices() const {
+    QList<CdDevice> devices;
+    const QStringList names =
+        QDir(m_sources.sysBlock)
+            .entryList({QStringLiteral("sr*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    if (names.isEmpty())
+        return devices;
+    const QHash<QString, QStringList> ids = LinksByDevice(m_sources.byId);
+    const QHash<QString, QStringList> paths = LinksByDevice(m_sources.byPath);
+    for (const QString& name : names) {
+        const QString dir = m_sources.sysBlock + QLatin1Char('/') + name;
+        // A drive pulled out while it is looked at has lost its device number: it is gone.
+        if (ReadFirstLine(dir + QStringLiteral("/dev")).isEmpty())
+            continue;
+        const QString node = m_sources.dev + QLatin1Char('/') + name;
+        CdDevice device;
+        device.name = name;
+        device.identity = CdIdentityOf(name, dir + QStringLiteral("/device"), ids, paths);
+        if (::access(QFile::encodeName(node).constData(), R_OK) != 0)
+            device.unreadable = QString::fromLocal8Bit(std::strerror(errno));
+        devices.append(device);
+    }
+    return devices;
 }
 
 QByteArray CHostDrives::Fingerprint() const {
     QByteArray print = CMountInfo::ReadStable(m_sources.mounts);
     for (const CDriveConfig::Entry& entry : m_config)
         print.append(QFileInfo::exists(entry.path) ? '1' : '0');
+    for (const CdDevice& device : CdDevices())
+        print.append('\n' + device.name.toUtf8() + ' ' + device.identity.toUtf8() +
+                     (device.unreadable.isEmpty() ? " r" : " -"));
     return print;
 }
 
 VolumeDriveArray CHostDrives::Place(const Scan& scan, const VolumeDriveArray& current) {
     VolumeDriveArray next;
     next['C' - 'A'] = scan.system;
-    // The machine's CD drives belong to the media engine, which watches their discs.
+    // CD drives the media engine added itself stay, unless the scan lists the same device.
     for (int index = kCdFrom; index < 26; ++index) {
-        if (current[index] && current[index]->type == DRIVE_CDROM && current[index]->identity.isEmpty())
-            next[index] = current[index];
+        const auto& drive = current[index];
+        if (drive && drive->type == DRIVE_CDROM && drive->identity.isEmpty() &&
+            std::none_of(scan.cdDrives.begin(), scan.cdDrives.end(),
+                         [&drive](const VolumeDrive& cd) { return cd.device == drive->device; }))
+            next[index] = drive;
     }
-    QList<VolumeDrive> wanted = scan.configured + scan.cards;
+    QList<VolumeDrive> wanted = scan.configured + scan.cards + scan.cdDrives;
     QList<bool> placed(wanted.size(), false);
     const auto put = [&](qsizetype i, int index) {
+        const auto& now = current[index];
+        if (wanted[i].type == DRIVE_CDROM && !wanted[i].device.isEmpty() && now && now->type == DRIVE_CDROM &&
+            now->device == wanted[i].device) {
+            // The drive monitor's word on the disc in it stands until the drive itself changes.
+            wanted[i].present = now->present;
+            wanted[i].root = now->root;
+            wanted[i].label = now->label;
+        }
         wanted[i].letter = QChar('A' + index);
         next[index] = wanted[i];
         placed[i] = true;
@@ -266,7 +363,8 @@ VolumeDriveArray CHostDrives::Place(const Scan& scan, const VolumeDriveArray& cu
             return false;
         if (!a.identity.isEmpty() || !b.identity.isEmpty())
             return a.identity == b.identity;
-        return a.device == b.device && a.root == b.root;
+        // A CD drive's root is its disc's, which comes and goes.
+        return a.device == b.device && (a.type == DRIVE_CDROM || a.root == b.root);
     };
     // A letter the configuration asks for comes first, then the letter a drive has now, then the
     // one it had before, then a free one.

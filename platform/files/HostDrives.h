@@ -23,6 +23,9 @@ struct HostSources {
     QString byLabel = QStringLiteral("/dev/disk/by-label");
     QString byUuid = QStringLiteral("/dev/disk/by-uuid");
     QString byId = QStringLiteral("/dev/disk/by-id");
+    QString byPath = QStringLiteral("/dev/disk/by-path");
+    // Where the device nodes of the block devices are.
+    QString dev = QStringLiteral("/dev");
     // The remembered letters; empty: remembered for this run only.
     QString letters;
     // The drive configuration file; empty: none.
@@ -40,6 +43,7 @@ public:
         VolumeDrive system;
         QList<VolumeDrive> configured;
         QList<VolumeDrive> cards;
+        QList<VolumeDrive> cdDrives;
     };
 
     // Reads the drive configuration file and the remembered letters once.
@@ -53,12 +57,13 @@ public:
     // Reads the machine's state now. Reads files only; never waits on a device.
     Scan Look() const;
     // Changes whenever Look would find something else worth a look: the mount table, a configured
-    // folder or image that came or went.
+    // folder or image that came or went, a CD drive plugged in, pulled out or known better.
     QByteArray Fingerprint() const;
     // The table with the scanned drives in it, given the table as it is: CD drives the engine
     // added stay, and every drive keeps the letter it has, else gets the one it had before, else a
-    // free one (cards from E:, configured CD drives from D:). A drive that finds no letter is left
-    // out. Remembers the letters given; does no I/O.
+    // free one (cards from E:, CD drives from D:). A CD drive still at the same device node keeps
+    // what the media engine said of its disc. A drive that finds no letter is left out. Remembers
+    // the letters given; does no I/O.
     VolumeDriveArray Place(const Scan& scan, const VolumeDriveArray& current);
     bool SaveLetters() { return m_letters.Save(); }
     // Takes over what an earlier look at the same machine remembered (a table loaded again keeps
@@ -66,9 +71,18 @@ public:
     void KeepLettersOf(const CHostDrives& earlier);
 
 private:
+    struct CdDevice {
+        QString name; // sr0
+        QString identity;
+        QString unreadable; // why its node cannot be read; empty when it can
+    };
+    // The CD drives in sysfs now; a drive pulled while it is looked at is left out.
+    QList<CdDevice> CdDevices() const;
+
     HostSources m_sources;
     QString m_home;
     QList<CDriveConfig::Entry> m_config;
     QStringList m_warnings;
     CDriveLetters m_letters;
+    mutable QStringList m_unreadableTold; // device nodes whose missing permission was logged
 };

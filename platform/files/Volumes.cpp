@@ -155,6 +155,19 @@ QChar CVolumes::AddCdDrive(const QString& device, const QString& label, const QS
     return QChar();
 }
 
+bool CVolumes::SetCdDriveMedium(QChar letter, const QString& device, bool present, const QString& root,
+                                const QString& label) {
+    const int index = IndexOf(letter);
+    std::lock_guard lock(m_mutex);
+    if (index < 0 || !m_drives[index] || m_drives[index]->type != DRIVE_CDROM ||
+        m_drives[index]->device != device)
+        return false;
+    m_drives[index]->present = present;
+    m_drives[index]->root = root;
+    m_drives[index]->label = label;
+    return true;
+}
+
 void CVolumes::SetCdRootLister(CdRootLister lister) {
     std::lock_guard lock(m_mutex);
     m_cdLister = std::move(lister);

@@ -72,6 +72,11 @@ public:
     // when every letter is taken.
     QChar AddCdDrive(const QString& device, const QString& label = QString(),
                      const QString& root = QString());
+    // What is in the CD drive at letter now: whether a disc is in, where its files are mounted and
+    // its label. Changes nothing (false) when the letter holds no CD drive of that device any more:
+    // the drive was pulled or replaced while the news was on its way.
+    bool SetCdDriveMedium(QChar letter, const QString& device, bool present, const QString& root,
+                          const QString& label);
     void SetCdRootLister(CdRootLister lister);
     // The lister's answer for a CD drive; nullopt without a lister or for other drives.
     std::optional<QStringList> CdRootListing(QChar letter) const;

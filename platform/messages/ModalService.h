@@ -7,6 +7,9 @@
 #include <QString>
 #include <functional>
 
+// With the message box's type: the box stays above other windows.
+inline constexpr UINT MB_TOPMOST = 0x40000;
+
 class IModalService {
 public:
     virtual ~IModalService() = default;

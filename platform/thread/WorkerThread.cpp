@@ -50,10 +50,10 @@ void CWorkerThread::Run(AFX_THREADPROC proc, void* param) {
     t_workerParked = &m_parked;
     const UINT result = proc(param);
     t_workerParked = nullptr;
-    {
-        std::lock_guard lock(g_mutex);
-        m_exitCode = result;
-    }
+    // Told under the lock: whoever sees the code has seen this thread's last use of the shared
+    // condition too (a worker that nobody joins may end while the process ends).
+    std::lock_guard lock(g_mutex);
+    m_exitCode = result;
     g_changed.notify_all();
 }
 
@@ -63,6 +63,15 @@ BOOL CWorkerThread::GetExitCodeThread(DWORD* code) const {
     std::lock_guard lock(g_mutex);
     *code = m_exitCode;
     return TRUE;
+}
+
+bool CWorkerThread::HasEnded() const {
+    // A worker parked until a tick the clock has reached goes on first, as it would in a wait.
+    WakeParked();
+    std::unique_lock lock(g_mutex);
+    if (RunsOnVirtualTime())
+        g_changed.wait(lock, [this] { return m_exitCode != STILL_ACTIVE || m_parked; });
+    return m_exitCode != STILL_ACTIVE;
 }
 
 void CWorkerThread::WaitPolling(DWORD pollMs) {

@@ -31,6 +31,9 @@ public:
     BOOL GetExitCodeThread(DWORD* code) const;
     // Reads the exit code every pollMs milliseconds of the loop's clock until the thread has ended.
     void WaitPolling(DWORD pollMs = 100);
+    // Whether the function has returned, for a caller that must never wait for it. On virtual time
+    // the worker first runs until it ends or parks, so every run sees the same answer.
+    bool HasEnded() const;
 
     // For code that waits on the loop's clock or on a test (a held copy): blocks the calling
     // thread until ready() holds. ready() is checked now and at every WakeParked(), under a lock

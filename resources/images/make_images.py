@@ -6,7 +6,8 @@
 bitmap140.xpm  left edge of a track-list header item   2 x 17
 bitmap141.xpm  right edge of a header item             2 x 17
 bitmap142.xpm  middle slice of the header              1 x 17
-ollivane64.xpm, ollivane32.xpm, ollivane16.xpm  the application icon: a disc, and an SD card carrying a note
+ollivane<N>.xpm (N = 16, 24, 32, 48, 64, 128, 256)  the application icon: a disc, and an SD card
+               carrying a note; the window uses 16 to 64, the desktop's icon theme all of them
 """
 import math
 import os
@@ -131,6 +132,5 @@ def icon(size):
 
 if __name__ == "__main__":
     header_images()
-    icon(32)
-    icon(16)
-    icon(64)
+    for size in (16, 24, 32, 48, 64, 128, 256):
+        icon(size)

@@ -20,6 +20,8 @@
 #include "resources/StringTable.h"
 #include "tests/support/TempDir.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 #include <csignal>
@@ -232,6 +234,67 @@ TEST_F(QuendaAppTest, ARunHoldingTheMutexGivesBackLeftoverBackupsFirst) {
     RunMainWindowClosingAtOnce();
     EXPECT_EQ(Pref("AutoCopyCD"), 5u) << "the leftover's value, backed up and given back";
     EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_F(QuendaAppTest, ALeftoverThatCannotBeDeletedIsGivenBackOnce) {
+    const QString file = WriteLeftover(kLeftover);
+    // The documents folder's drive refuses to delete anything (a folder the user may not write).
+    auto writable = [this](bool on) {
+        std::optional<CVolumes::Drive> c = m_volumes.DriveOf(QLatin1Char('C'));
+        ASSERT_TRUE(c);
+        c->readOnly = !on;
+        ASSERT_TRUE(m_volumes.SetDrive(*c));
+    };
+    writable(false);
+    RunMainWindowClosingAtOnce();
+    EXPECT_EQ(Pref("AutoCopyCD"), 5u) << "given back at this start";
+    EXPECT_TRUE(QFile::exists(file));
+
+    // The user changes the value; the next starts leave it as it is.
+    m_registry.SetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("AutoCopyCD"), 9);
+    for (int start = 0; start < 2; ++start) {
+        m_modal.Clear();
+        RunMainWindowClosingAtOnce();
+        EXPECT_EQ(Pref("AutoCopyCD"), 9u) << "start " << start;
+        EXPECT_EQ(Pref("MP3RecordRate"), 192000u);
+    }
+
+    // Once the files can go, they go, and nothing of them stays in the registry.
+    writable(true);
+    m_modal.Clear();
+    RunMainWindowClosingAtOnce();
+    EXPECT_EQ(Pref("AutoCopyCD"), 9u);
+    EXPECT_TRUE(QDir(m_box + QStringLiteral("/drives/C/Users/user/Documents"))
+                    .entryList({QStringLiteral("WmpBackup*")}, QDir::AllEntries | QDir::Hidden)
+                    .isEmpty());
+    HKEY key = nullptr;
+    EXPECT_NE(
+        RegOpenKeyEx(HKEY_CURRENT_USER, kSettings + QStringLiteral("\\AppliedBackups"), 0, KEY_READ, &key),
+        ERROR_SUCCESS);
+}
+
+TEST_F(QuendaAppTest, LeftoversComeBackInTheOrderOfTheirRunsAfterACopyOfTheFolder) {
+    // Two runs killed one after the other: the first backed up the user's values, the second ours.
+    for (int run = 0; run < 2; ++run) {
+        CWmpRegAcc killed;
+        killed.OverridePreferences();
+    }
+    ASSERT_EQ(Pref("AutoCopyCD"), 0u);
+    // Copied to a new folder and back: the second run's file is now the older one.
+    const QString documents = m_box + QStringLiteral("/drives/C/Users/user/Documents/");
+    for (const auto& [name, age] : {std::pair{"WmpBackup00.reg", 10}, std::pair{"WmpBackup01.reg", 600}}) {
+        QFile copy(documents + QLatin1String(name));
+        ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            copy.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
+    }
+    RunMainWindowClosingAtOnce();
+    EXPECT_EQ(Pref("AutoCopyCD"), 1u);
+    EXPECT_EQ(Pref("MP3RecordRate"), 192000u);
+    EXPECT_EQ(m_registry.GetString(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordFileDetail")),
+              QStringLiteral("*Album;*SongTitle"));
+    EXPECT_FALSE(QFile::exists(documents + QStringLiteral("WmpBackup00.reg")));
+    EXPECT_FALSE(QFile::exists(documents + QStringLiteral("WmpBackup01.reg")));
 }
 
 TEST_F(QuendaAppTest, ARunWithoutTheMutexLeavesLeftoverBackupsAlone) {

@@ -182,6 +182,9 @@ protected:
             if (CStatusDlg* progress = m_dlg->Destination().Progress()) {
                 ::SendMessage(progress->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
             }
+            // The window did not wait for the held file; the file goes on, sees the stop and ends.
+            EXPECT_TRUE(RunUntil([&] { return !m_dlg->Destination().IsProgressShown(); }));
+            faults.Release();
             EXPECT_TRUE(RunUntil(ended));
             break;
         }

@@ -1,7 +1,7 @@
 // Jobs that do not go well: a rip that stalls, a track ripped without data, a rip that cannot start,
 // a copy cancelled, a card pulled, the destination's device gone, the disc changed during the copy,
-// a destination that stops being ready. Each ends with its message, back in state 0, with no rips
-// left behind.
+// the CD drive pulled out during the rip, a destination that stops being ready. Each ends with its message,
+// back in state 0, with no rips left behind.
 #include "platform/files/CopyFaults.h"
 #include "platform/files/Volumes.h"
 #include "player/PlayerMessages.h"
@@ -117,10 +117,14 @@ TEST_F(Failure, CancelInTheProgressWindowSays1709AndKeepsWhatWasCopied) {
     CStatusDlg* progress = m_dlg->Destination().Progress();
     ASSERT_NE(progress, nullptr);
     ::SendMessage(progress->GetSafeHwnd(), WM_COMMAND, IDCANCEL, 0);
-    // The next poll stops the worker: the file it is copying is finished, no other is begun.
+    // The next poll asks the worker to stop and closes the progress window without waiting for it;
+    // once the held file may go on it sees the stop: nothing of it lands, no other is begun.
+    ASSERT_TRUE(RunUntil([&] { return !m_dlg->Destination().IsProgressShown(); }));
+    EXPECT_TRUE(m_dlg->IsJobRunning());
+    faults.Release();
     ASSERT_TRUE(RunUntil([&] { return !m_dlg->IsJobRunning(); }));
     EndedWith({"1709/1102"});
-    EXPECT_EQ(CardFiles().size(), 2);
+    EXPECT_EQ(CardFiles().size(), 1);
 }
 
 TEST_F(Failure, ACardPulledDuringTheCopySays1708) {
@@ -141,12 +145,14 @@ TEST_F(Failure, TheDestinationsDeviceGoneDuringTheCopySays1708) {
     ComPtr<IMediaEngineTest> test = Test();
     ASSERT_EQ(test->SetDeviceConnected(kDeviceId, false), S_OK);
     m_loop.Pump();
-    // The worker was asked to stop and joined before the job was marked failed.
+    // The worker was asked to stop and the job marked failed at once, without waiting for it: the
+    // end of the job waits for the worker (held in its file) before the clean-up.
     EXPECT_EQ(m_dlg->GetSyncState(), SYNC_ERROR);
-    EXPECT_FALSE(m_dlg->Destination().IsTransferRunning());
+    EXPECT_TRUE(m_dlg->Destination().IsTransferRunning());
+    faults.Release();
     ASSERT_TRUE(RunUntil([&] { return !m_dlg->IsJobRunning(); }));
     EndedWith({"1708/501"});
-    EXPECT_EQ(CardFiles().size(), 2) << "the file being copied is finished, no other is begun";
+    EXPECT_EQ(CardFiles().size(), 1) << "the file being copied is stopped, no other is begun";
 }
 
 TEST_F(Failure, ADeviceThatStopsSynchronisingDoesNotEndACopyThatStillRuns) {
@@ -174,8 +180,42 @@ TEST_F(Failure, ADiscChangedDuringTheCopyStopsItAndSays1708) {
     HoldSecondCopy(faults);
     TakeOut(QLatin1Char('D'));
     ASSERT_EQ(Test()->CheckMedia(), S_OK);
+    m_loop.Pump();
+    EXPECT_EQ(m_dlg->GetSyncState(), SYNC_ERROR) << "the job is failed at once, its worker asked to stop";
+    faults.Release();
     ASSERT_TRUE(RunUntil([&] { return !m_dlg->IsJobRunning(); }));
     EndedWith({"1708/501"});
+    EXPECT_EQ(CardFiles().size(), 1);
+}
+
+TEST_F(Failure, ACdDrivePulledOutDuringTheRipEndsTheJobAndPutsTheEarlierRipsBack) {
+    InsertDisc(3);
+    const QStringList earlier = RipEarlierRips();
+    ASSERT_EQ(earlier.size(), 3);
+    m_config.faults.stallAtTrack = 2; // the rip is inside track 2 when the drive goes
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunUntilReady());
+    m_toc = Toc();
+    Command(IDC_TRANSFER);
+    ASSERT_TRUE(RunUntilState(SYNC_RIPPING));
+    // The earlier rips are set aside; track 1 of this job is in the library.
+    ASSERT_TRUE(RunUntil([&] { return LibraryCount(QStringLiteral("TOC"), m_toc) == 1; }));
+
+    // USB cable out: the drive leaves the volume table with the disc still in it.
+    ASSERT_TRUE(m_sandbox->Volumes().RemoveDrive(QLatin1Char('D')));
+    ASSERT_EQ(Test()->CheckMedia(), S_OK);
+    ASSERT_TRUE(WaitForRipEnd(10000)) << "the rip goes on without its drive";
+    m_ripAtWallClock = false; // the window's polls see a rip that no longer moves
+    ASSERT_TRUE(RunUntil([&] { return !m_dlg->IsJobRunning(); }));
+    EXPECT_FALSE(Notices().empty());
+    EXPECT_EQ(m_dlg->GetSyncState(), SYNC_INIT);
+    EXPECT_FALSE(m_dlg->Source().IsProgressShown());
+    Run(6000);
+    EXPECT_EQ(MusicFiles(), earlier) << "the job's rips are gone, the user's are back";
+    EXPECT_EQ(LibraryCount(QStringLiteral("TOC"), m_toc), 3);
+    EXPECT_FALSE(QFileInfo::exists(Host(QStringLiteral("C:\\Users\\user\\Documents\\Orlen"))));
+    EXPECT_TRUE(CardFiles().isEmpty());
+    EXPECT_EQ(m_dlg->Source().GetState(), 0) << "no CD drive is left to list";
 }
 
 TEST_F(Failure, ADestinationNoLongerReadyWhenTheRipEndsSays1708) {

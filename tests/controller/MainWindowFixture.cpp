@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QThread>
 
 namespace {
 const QString kPrefs = QStringLiteral("Software\\Microsoft\\MediaPlayer\\Preferences");
@@ -41,6 +42,12 @@ void CMainWindowFixture::SetUp() {
 
 void CMainWindowFixture::TearDown() {
     Finish();
+    // A copy worker left in its write goes on once its hold is released: it must be gone before
+    // the sandbox it writes into.
+    for (int i = 0; i < 1000 && CDAPAcc::AbandonedTransfersRunning() > 0; ++i) {
+        QThread::msleep(10);
+    }
+    EXPECT_EQ(CDAPAcc::AbandonedTransfersRunning(), 0) << "a copy worker still runs";
     m_loop.Pump();
     m_windowScope.reset();
     CEngineFixture::TearDown();

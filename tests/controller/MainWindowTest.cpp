@@ -7,6 +7,7 @@
 #include "player/PlayerMessages.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
+#include "source/SetAsideJournal.h"
 #include "tests/controller/MainWindowFixture.h"
 #include "ui/ColorButton.h"
 #include "ui/MyComboBox.h"
@@ -14,6 +15,9 @@
 #include "ui/StaticEx.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
@@ -185,6 +189,33 @@ TEST_F(MainWindow, TheWindowIsReadyOnTheFourthPollThatFindsBothSidesReady) {
     EXPECT_EQ(m_dlg->GetSyncState(), SYNC_INIT);
     Run(2000);
     EXPECT_EQ(m_dlg->GetSyncState(), SYNC_WAIT);
+}
+
+TEST_F(MainWindow, ACdDrivePluggedInWhileTheWindowWaitsIsListedOnItsNextPoll) {
+    InsertDisc(3);
+    const CVolumes::Drive drive = *m_sandbox->Volumes().DriveOf(QLatin1Char('D'));
+    ASSERT_TRUE(m_sandbox->Volumes().RemoveDrive(QLatin1Char('D')));
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(m_dlg->StatusText()->text().startsWith(LoadString(IDS_STATUS_NO_DRIVE)));
+    Run(3000);
+
+    // Plugged in: the host's watch puts the drive into the volume table. The window's next
+    // readiness poll lists it; the disc opens once the engine's media poll has taken the drive
+    // into its CD-ROM collection, at the latest on the poll after.
+    ASSERT_TRUE(m_sandbox->Volumes().SetDrive(drive));
+    Run(2000);
+    EXPECT_GE(m_dlg->Source().GetState(), 1);
+    EXPECT_EQ(m_dlg->Source().GetDriveRoot(), QStringLiteral("D:"));
+    EXPECT_FALSE(m_dlg->StatusText()->text().contains(LoadString(IDS_STATUS_NO_DRIVE)));
+    Run(2000);
+    EXPECT_EQ(m_dlg->Source().GetState(), 2);
+    EXPECT_EQ(m_dlg->TrackList()->GetItemCount(), 3);
+
+    // Pulled out again: the window asks for a drive once more.
+    ASSERT_TRUE(m_sandbox->Volumes().RemoveDrive(QLatin1Char('D')));
+    Run(2000);
+    EXPECT_EQ(m_dlg->Source().GetState(), 0);
+    EXPECT_TRUE(m_dlg->StatusText()->text().startsWith(LoadString(IDS_STATUS_NO_DRIVE)));
 }
 
 TEST_F(MainWindow, FocusRuleAndKeys) {
@@ -393,6 +424,81 @@ struct FailedStart {
     std::function<void(CMainWindowFixture&)> machine;
     std::string notice;
 };
+
+// A start after a run that was cut short in a job: the earlier rips that cannot go back wait in the
+// work folder, and the user is told where.
+const QString kWorkFolder = QStringLiteral("C:\\Users\\user\\Documents\\Orlen");
+const QString kEarlierRip = QStringLiteral("C:\\Users\\user\\Music\\Artist\\Album\\01 a.mp3");
+
+class MainWindowAfterACutShortRun;
+struct LeftBehind {
+    const char* name;
+    void (*leave)(MainWindowAfterACutShortRun&);
+    bool notice;
+};
+
+class MainWindowAfterACutShortRun : public CMainWindowFixture,
+                                    public ::testing::WithParamInterface<LeftBehind> {
+public:
+    using CMainWindowFixture::Host;
+    void Write(const QString& winPath, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(Host(winPath)).path());
+        QFile file(Host(winPath));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    QByteArray Read(const QString& winPath) const {
+        QFile file(Host(winPath));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+const LeftBehind kLeftBehind[] = {
+    {"Nothing", [](MainWindowAfterACutShortRun&) {}, false},
+    {"AnEmptyWorkFolder", [](MainWindowAfterACutShortRun& f) { QDir().mkpath(f.Host(kWorkFolder)); }, false},
+    {"ADamagedJournal",
+     [](MainWindowAfterACutShortRun& f) {
+         f.Write(kWorkFolder + QStringLiteral("\\01 a.mp3"), "earlier rip");
+         f.Write(kWorkFolder + QStringLiteral("\\Orlen.journal"), "Ollivane set-aside journal 1 00\n{\"cut");
+     },
+     true},
+    {"AnEarlierRipWhosePlaceAnotherFileTook",
+     [](MainWindowAfterACutShortRun& f) {
+         f.Write(kWorkFolder + QStringLiteral("\\01 a.mp3"), "earlier rip");
+         f.Write(kEarlierRip, "the user's new file");
+         CSetAsideJournal journal;
+         journal.SetWorkFolder(kWorkFolder);
+         journal.Append({.path = kEarlierRip, .workName = QStringLiteral("01 a.mp3")});
+         ASSERT_TRUE(journal.Save());
+     },
+     true},
+};
+
+TEST_P(MainWindowAfterACutShortRun, EarlierRipsThatCouldNotGoBackAreReportedWithTheirFolderAndKept) {
+    InsertDisc(1);
+    GetParam().leave(*this);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(Start());
+    const std::vector<CScriptedModalService::Shown>& shown = m_modal.History();
+    ASSERT_EQ(shown.size(), GetParam().notice ? 1u : 0u);
+    if (GetParam().notice) {
+        const QString folder = QDir::toNativeSeparators(Host(kWorkFolder));
+        EXPECT_EQ(shown[0].text, LoadString(IDS_EARLIER_RIPS_KEPT).arg(folder));
+        EXPECT_TRUE(shown[0].text.endsWith(QLatin1Char('\n') + folder));
+        EXPECT_EQ(shown[0].caption, LoadString(IDS_CAPTION_WARNING));
+        EXPECT_EQ(shown[0].type, UINT(MB_OK | MB_ICONWARNING));
+        // Kept: the earlier rip still waits there, and the file that took its place is untouched.
+        EXPECT_EQ(Read(kWorkFolder + QStringLiteral("\\01 a.mp3")), QByteArray("earlier rip"));
+    }
+    if (QFileInfo::exists(Host(kEarlierRip))) {
+        EXPECT_EQ(Read(kEarlierRip), QByteArray("the user's new file"));
+    }
+    EXPECT_TRUE(m_dlg->IsTimerArmed(kReadinessTimer)) << "the window runs on";
+    EXPECT_EQ(m_system.waitCursorDepth, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Start, MainWindowAfterACutShortRun, ::testing::ValuesIn(kLeftBehind),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class MainWindowStartFails : public CMainWindowFixture, public ::testing::WithParamInterface<FailedStart> {
 public:

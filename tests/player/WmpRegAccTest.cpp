@@ -189,6 +189,7 @@ TEST_F(WmpRegAccTest, BackupFileHoldsThePresentValuesInRegistryEditorFormat) {
     const QByteArray expected =
         "Windows Registry Editor Version 5.00\r\n"
         "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
+        "; Ollivane backup 1\r\n"
         "\"ForceOnline\"=dword:00000000\r\n"
         "\"CDRecordMP3\"=dword:00000000\r\n"
         "\"CDRecordDRM\"=dword:00000001\r\n"
@@ -358,7 +359,8 @@ TEST_F(WmpRegAccTest, WithoutAPreferencesKeyOnlyOurValuesAreWritten) {
     EXPECT_FALSE(GetDword("SilentAcquisition"));
     EXPECT_EQ(ReadHost(Backup(0)),
               QByteArray("Windows Registry Editor Version 5.00\r\n"
-                         "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"));
+                         "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n"
+                         "; Ollivane backup 1\r\n"));
     regAcc.RestorePreferences();
     EXPECT_FALSE(QFile::exists(Backup(0)));
 }
@@ -634,6 +636,43 @@ TEST_F(LeftoverBackupsTest, OldestIsAppliedLastAndEachAppliedFileGoes) {
     EXPECT_EQ(GetDword("AutoRename"), 7u);
 }
 
+TEST_F(LeftoverBackupsTest, TheRunsOwnNumbersOrderTheirBackupsAndOlderFilesComeFirst) {
+    // Each run's backup carries a number one above those already in the folder, as the third line.
+    Dword("AutoRename", 7);
+    {
+        CWmpRegAcc first; // killed after its override
+        first.OverridePreferences();
+        CWmpRegAcc second;
+        second.OverridePreferences();
+        ASSERT_EQ(second.BackupPath().section(QLatin1Char('\\'), -1), QStringLiteral("WmpBackup01.reg"));
+    }
+    EXPECT_EQ(ReadHost(Backup(0)).split('\n').value(2), QByteArray("; Ollivane backup 1\r"));
+    EXPECT_EQ(ReadHost(Backup(1)).split('\n').value(2), QByteArray("; Ollivane backup 2\r"));
+    // A copy of the folder made the second run's file the older one; the numbers still tell.
+    WriteAged(0, ReadHost(Backup(0)), 10);
+    WriteAged(1, ReadHost(Backup(1)), 600);
+    CWmpRegAcc start;
+    EXPECT_TRUE(start.RestoreLeftoverBackups().isEmpty());
+    EXPECT_EQ(GetDword("AutoRename"), 7u);
+
+    // A file of a run from before the numbers (the user's 7) came before every numbered one (our
+    // 1), however new its time.
+    Fresh();
+    WriteAged(5, BackupText(7), 10);
+    Dword("AutoRename", 1);
+    {
+        CWmpRegAcc killed;
+        killed.OverridePreferences();
+        ASSERT_EQ(killed.BackupPath().section(QLatin1Char('\\'), -1), QStringLiteral("WmpBackup00.reg"));
+    }
+    WriteAged(0, ReadHost(Backup(0)), 600);
+    CWmpRegAcc again;
+    EXPECT_TRUE(again.RestoreLeftoverBackups().isEmpty());
+    EXPECT_EQ(GetDword("AutoRename"), 7u);
+    EXPECT_FALSE(QFile::exists(Backup(0)));
+    EXPECT_FALSE(QFile::exists(Backup(5)));
+}
+
 TEST_F(LeftoverBackupsTest, WhatHappensToEachKindOfLeftover) {
     const QByteArray header = "Windows Registry Editor Version 5.00\r\n"
                               "[HKEY_CURRENT_USER\\Software\\Microsoft\\MediaPlayer\\Preferences]\r\n";
@@ -656,6 +695,8 @@ TEST_F(LeftoverBackupsTest, WhatHappensToEachKindOfLeftover) {
         {"lines the restore refuses", header + "\"AutoRename\"=dword:zz\r\n\"AutoRename\"\r\n", false, 1},
         {"another key named inside",
          header + "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n\"AutoRename\"=dword:7\r\n", false, 7},
+        {"a comment, as the registry editor writes them",
+         header + "; written by hand: \"x\"=1\r\n\"AutoRename\"=dword:00000007\r\n", false, 7},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -673,6 +714,8 @@ TEST_F(LeftoverBackupsTest, WhatHappensToEachKindOfLeftover) {
         EXPECT_EQ(GetDword("AutoRename"), c.autoRename);
         EXPECT_FALSE(Registry().GetValue(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Other"),
                                          QStringLiteral("AutoRename")));
+        EXPECT_FALSE(Registry().GetValue(HKEY_CURRENT_USER, kPrefs, QStringLiteral("; written by hand")))
+            << "a comment holds no value";
         EXPECT_EQ(Registry().OpenHandleCount(), 0);
 
         // The run then backs up to the next free number (a leftover that stayed is skipped) and

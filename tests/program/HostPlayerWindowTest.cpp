@@ -81,9 +81,17 @@ TEST_F(HostPlayerWindow, AnOpenPlayerWindowStopsTheStartAndLeavesThePreferencesA
     EXPECT_TRUE(m_output.contains(QStringLiteral("Windows Media Playerが起動されていると")))
         << m_output.toStdString();
     EXPECT_NE(m_program.exitCode(), 0);
+    // The player's preferences are as its first start made them: the run took none of them over.
     CRegistry registry(FreshUserHive(m_work.Path()), QString());
-    EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, QStringLiteral("Software\\Microsoft\\MediaPlayer")))
-        << "nothing of the player's preferences was touched";
+    const QString prefs = QStringLiteral("Software\\Microsoft\\MediaPlayer\\Preferences");
+    EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, prefs, QStringLiteral("ForceOnline")), 0u);
+    EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, prefs, QStringLiteral("MetadataRetrieval")), 0u);
+    EXPECT_EQ(registry.GetString(HKEY_CURRENT_USER, prefs, QStringLiteral("CDRecordFileSeparator")),
+              QStringLiteral(" "));
+    EXPECT_TRUE(QDir(m_work.Path() + QStringLiteral("/home/Documents"))
+                    .entryList({QStringLiteral("WmpBackup*")}, QDir::AllEntries | QDir::Hidden)
+                    .isEmpty())
+        << "no backup was taken";
 
     // Once the player is gone the same user starts normally.
     m_x->Destroy(player);

@@ -1,7 +1,9 @@
 // The player's preferences come back whatever happens to the runs of the program: runs killed
-// outright before a clean one, and two programs started on one sandbox. Real processes on a sandbox.
+// outright before a clean one, and two programs started on one sandbox; and on this machine (host
+// mode) a user's first runs. Real processes.
 #include "platform/registry/Registry.h"
 #include "platform/sandbox/Sandbox.h"
+#include "tests/program/FreshUser.h"
 #include "tests/support/PreferencesSnapshot.h"
 #include "tests/support/TempDir.h"
 
@@ -206,6 +208,52 @@ TEST_F(PreferencesProcess, ASecondProgramOnOneSandboxRaisesTheFirstAndTouchesNot
         }
         EXPECT_EQ(Preferences(), m_before);
         EXPECT_TRUE(Backups().isEmpty()) << Backups().join(QLatin1Char(' ')).toStdString();
+    }
+}
+
+TEST(PreferencesOnTheHost, RunsLeaveThePlayersFirstStartPreferencesAsTheyFoundThem) {
+    ASSERT_TRUE(QFileInfo(ProgramPath()).isExecutable()) << "build the ollivane target first";
+    CTempDir user;
+    const QString hive = FreshUserHive(user.Path());
+    std::string firstStart;
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        QProcess program;
+        program.setProcessEnvironment(FreshUserEnvironment(user.Path()));
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(ProgramPath(), {QStringLiteral("--exit")});
+        ASSERT_TRUE(program.waitForFinished(120000));
+        const std::string output = program.readAll().toStdString();
+        ASSERT_EQ(program.exitCode(), 0) << output;
+        EXPECT_TRUE(QDir(user.Path() + QStringLiteral("/home/Documents"))
+                        .entryList({QStringLiteral("WmpBackup*")}, QDir::AllEntries | QDir::Hidden)
+                        .isEmpty());
+        if (run == 1) {
+            // Every value a run borrows is there, as the player keeps it: none is the run's own
+            // (lookups on, the renaming, the longer file naming), which would have stayed behind.
+            CRegistry registry(hive, QString());
+            for (const char* name :
+                 {"ForceOnline", "CDRecordMode", "CDRecordMP3", "CDRecordDRM", "CDFirstCopyV10", "AutoCopyCD",
+                  "AutoEjectCD", "SilentAcquisition", "MetadataRetrieval", "AutoMetadataUpdate", "AutoRename",
+                  "AutoOrganize"}) {
+                EXPECT_TRUE(registry.GetDword(HKEY_CURRENT_USER, kPrefs, QLatin1String(name))) << name;
+            }
+            EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("ForceOnline")), 0u);
+            EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("MetadataRetrieval")), 0u);
+            EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("AutoRename")), 0u);
+            EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("MP3RecordRate")), 128000u);
+            EXPECT_EQ(registry.GetDword(HKEY_CURRENT_USER, kPrefs, QStringLiteral("WMARecordRate")), 128000u);
+            EXPECT_EQ(registry.GetString(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordFileDetail")),
+                      QStringLiteral("*TrackNumber;*SongTitle;Artist;Album"));
+            EXPECT_EQ(registry.GetString(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordFileSeparator")),
+                      QStringLiteral(" "));
+            EXPECT_FALSE(registry.GetString(HKEY_CURRENT_USER, kPrefs, QStringLiteral("CDRecordPath"))
+                             .value_or(QString())
+                             .isEmpty());
+            firstStart = PreferencesSnapshotOf(hive);
+        } else {
+            EXPECT_EQ(PreferencesSnapshotOf(hive), firstStart) << output;
+        }
     }
 }
 

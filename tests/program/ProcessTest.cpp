@@ -5,6 +5,9 @@
 #include "platform/com/ComBSTR.h"
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/EnvironmentScope.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/MusicBrainzJson.h"
 #include "tests/support/engine/EngineFixture.h"
 
 #include <QCoreApplication>
@@ -202,6 +205,50 @@ TEST_F(Program, AnUnattendedJobPutsTheTracksOnTheCardAndExitsZero) {
     EXPECT_EQ(Digests(Card()).size(), 3u);
     EXPECT_TRUE(Digests(Music()).empty());
     EXPECT_EQ(Detail(), QStringLiteral("*Album;*SongTitle")) << "the user's preferences are back";
+}
+
+// A disc without CD-Text is named by the metadata server before the job starts; with the server
+// gone a disc keeps its numbered names and the job still finishes.
+TEST_F(Program, AnUnattendedJobTakesTheNamesTheServerGaveAndFinishesWithoutTheServer) {
+    const QStringList titles{QStringLiteral("見つけた一"), QStringLiteral("見つけた/二"),
+                             QStringLiteral("見つけた三")};
+    CLocalHttpServer server([&](const HttpRequest& request) {
+        const QString id = request.path.section(QLatin1Char('/'), -1);
+        return HttpAnswer{200,
+                          MbAnswer(id, {{"rel", QStringLiteral("見つけたアルバム"),
+                                         QStringLiteral("見つけた歌手"), "2000", "JP", "Jpan", id, titles}})};
+    });
+    const CEnvironmentScope musicBrainz("OLLIVANE_MUSICBRAINZ_URL", server.Root().toUtf8());
+    auto insertPlainDisc = [this](double seconds) {
+        TestDisc disc;
+        disc.tracks = {{.seconds = seconds}, {.seconds = seconds}, {.seconds = seconds}};
+        Insert(QLatin1Char('D'), MakeDisc(disc, QStringLiteral("plain%1").arg(seconds)));
+        ASSERT_TRUE(m_sandbox->Volumes().SaveSandbox());
+    };
+    insertPlainDisc(2);
+    Launch({QStringLiteral("--unattended")});
+    ASSERT_TRUE(Finished()) << m_output.toStdString();
+    EXPECT_EQ(m_process.exitCode(), 0) << m_output.toStdString();
+    QStringList files;
+    for (const auto& [file, digest] : Digests(Card())) {
+        files << QString::fromStdString(file);
+    }
+    ASSERT_EQ(files.size(), 3) << m_output.toStdString();
+    for (const QString& file : files) {
+        EXPECT_TRUE(file.startsWith(QStringLiteral("見つけたアルバム/"))) << file.toStdString();
+    }
+    EXPECT_TRUE(files.join(QLatin1Char('|')).contains(QStringLiteral("見つけた一")));
+    EXPECT_TRUE(files.join(QLatin1Char('|')).contains(QStringLiteral("見つけた三")));
+    EXPECT_FALSE(server.Requests().isEmpty());
+
+    // Another disc (its own id, so nothing is cached) with the server gone.
+    server.Stop();
+    QDir(Card()).removeRecursively();
+    insertPlainDisc(3);
+    Launch({QStringLiteral("--unattended")});
+    ASSERT_TRUE(Finished()) << m_output.toStdString();
+    EXPECT_EQ(m_process.exitCode(), 0) << m_output.toStdString();
+    EXPECT_EQ(Digests(Card()).size(), 3u) << m_output.toStdString();
 }
 
 // With --exit nobody is there to answer a message: a refusal at start-up is printed, answered and

@@ -53,11 +53,30 @@ const Entry kShipped[] = {
     {803, "起動中です。しばらくお待ちください..."},
     {1101, "Ollivaneのバージョン情報(&A)..."},
     {1102, "Ollivane"},
+    {1103, "%1 バージョン %2"},
+    {1104, "Copyright (C) 2026 Ollivane の開発者"},
+    {1105,
+     "このプログラムはフリーソフトウェアです。GNU 一般公衆利用許諾書（GPL）バージョン "
+     "3、またはそれ以降のバージョンの条件の下で再頒布・改変することができます。このプログラムは無保証です。"},
+    {1106, "使用しているライブラリ（実行時のバージョン）："},
+    {1107, "ライセンスと各ライブラリの条件：\n%1"},
+    {1110, "元のサイズに戻す(&R)"},
+    {1111, "移動(&M)"},
+    {1112, "最小化(&N)"},
+    {1120, "使用領域"},
+    {1121, "空き領域"},
+    {1122, "ＳＤカードの使用済みの容量"},
+    {1123, "ＳＤカードの空き容量"},
+    {1124, "全曲の合計（目安）"},
+    {1125, "ＣＤの全曲をＭＰ３にしたときの大きさの目安"},
     {1202, "ＣＤタイトル："},
     {1206, "転送(&T)"},
     {1213, "ＣＤタイトル(&A)"},
     {1316, "ＣＤタイトル名編集"},
     {1400, "ドライブに有効なCDが挿入されていません"},
+    {1410,
+     "前回の転送が正常に終了しなかったため、以前に取り込んだ曲のファイルの一部を元の場所に戻せませんでした。"
+     "これらのファイルは削除せずに、次のフォルダに残してあります。\n%1"},
     {1707, "ＣＤのデータの取り込みに失敗しました。"},
     {1708, "ＳＤカードへの転送に失敗しました。"},
     {1709, "ＳＤカードへの転送が中断されました。"},
@@ -125,7 +144,7 @@ TEST(StringTable, TextsCarryRealLineBreaksAndNoEscapes) {
 
 TEST(StringTable, UnknownIdGivesEmptyTextAndReportsMissing) {
     // 102: named by the player-window watch but without text; 1038: a control id, not a string.
-    for (UINT id : {0u, 102u, 1038u, 1103u, 65535u, 70000u}) {
+    for (UINT id : {0u, 102u, 1038u, 1109u, 65535u, 70000u}) {
         EXPECT_TRUE(LoadString(id).isEmpty()) << "id " << id;
         QString text = QStringLiteral("untouched");
         EXPECT_FALSE(LoadString(id, text)) << "id " << id;
@@ -171,7 +190,12 @@ TEST(StringTable, NamedIdsResolveToTheirTexts) {
         IDS_COPY_FAILED,        IDS_COPY_CANCELLED,     IDS_PC_SPACE_LOW,
         IDS_ASK_FILL_CARD,      IDS_COPY_DONE,          IDS_NOTHING_CHOSEN,
         IDS_NO_TRACK_FITS,      IDS_RIP_STALLED,        IDS_NO_VALID_CD,
-        IDS_ALBUM_DLG_CAPTION,  IDS_ALBUM_DLG_LABEL,
+        IDS_ALBUM_DLG_CAPTION,  IDS_ALBUM_DLG_LABEL,    IDS_EARLIER_RIPS_KEPT,
+        IDS_ABOUT_VERSION,      IDS_ABOUT_COPYRIGHT,    IDS_ABOUT_LICENCE,
+        IDS_ABOUT_LIBRARIES,    IDS_ABOUT_TEXTS_AT,     IDS_SYSMENU_RESTORE,
+        IDS_SYSMENU_MOVE,       IDS_SYSMENU_MINIMIZE,   IDS_CAPTION_USED,
+        IDS_CAPTION_FREE,       IDS_TIP_USED,           IDS_TIP_FREE,
+        IDS_CAPTION_TOTAL,      IDS_TIP_TOTAL,
     };
     QSet<UINT> distinct;
     for (UINT id : named) {

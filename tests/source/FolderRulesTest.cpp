@@ -7,6 +7,7 @@
 #include "tests/source/EarlierRipsFixture.h"
 #include "ui/text/TextRules.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -179,5 +180,47 @@ INSTANTIATE_TEST_SUITE_P(
         CleanUpCase{
             "ArtistHoldsMore", {QStringLiteral("Folder.jpg")}, {QStringLiteral("bio.txt")}, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An album folder of the user's that stood before the job with only their cover in it: the job
+// rips into it, and its clean-up leaves the folder and the cover as they were.
+class UsersFolders : public CEarlierRipsTest {
+protected:
+    // Rips the disc and takes the job away again; the album folder its rips took.
+    QString OneJob() {
+        PrepareJob();
+        StartRip();
+        EXPECT_TRUE(WaitForRipEnd());
+        const QStringList rips = LibraryPaths();
+        EXPECT_EQ(rips.size(), 3);
+        m_cd->RemoveRippedTracks();
+        return rips.isEmpty() ? QString() : FolderOf(rips.first(), true);
+    }
+};
+
+TEST_F(UsersFolders, AFolderThatStoodBeforeTheJobStaysWithTheUsersCover) {
+    ASSERT_NO_FATAL_FAILURE(OpenDisc());
+    const QString albumFolder = OneJob();
+    ASSERT_FALSE(albumFolder.isEmpty());
+    const QString artistFolder = FolderOf(albumFolder, true);
+    ASSERT_FALSE(QDir(Host(albumFolder)).exists()) << "the first job's own folders went";
+
+    // The user makes the folders and puts a cover into each, long before the next job.
+    ASSERT_TRUE(QDir().mkpath(Host(albumFolder)));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    for (const QString& folder : {albumFolder, artistFolder}) {
+        QFile cover(Host(folder + QStringLiteral("\\Folder.jpg")));
+        ASSERT_TRUE(cover.open(QIODevice::WriteOnly));
+        cover.write("the user's cover");
+        ASSERT_TRUE(cover.flush());
+        ASSERT_TRUE(cover.setFileTime(before, QFileDevice::FileModificationTime));
+    }
+    EXPECT_EQ(OneJob(), albumFolder);
+    EXPECT_TRUE(LibraryPaths().isEmpty());
+    for (const QString& folder : {albumFolder, artistFolder}) {
+        EXPECT_EQ(QDir(Host(folder)).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("Folder.jpg")})
+            << folder.toStdString();
+    }
+}
 
 } // namespace

@@ -102,6 +102,49 @@ TEST_F(TrackTags, NumbersAndArtistsByModelFor9And12Tracks) {
     }
 }
 
+TEST_F(TrackTags, ATitleCountsAsNumberedOnlyWhenItsNumberAndABlankBeginIt) {
+    // The first titles of a disc, numbered with model 1. "1999" on a disc of at most nine tracks
+    // begins with the digit 1 but is no numbered title: it is a year.
+    const struct {
+        int tracks;
+        QStringList given;
+        QStringList numbered;
+    } cases[] = {
+        {9,
+         {QStringLiteral("1999"), QStringLiteral("2 Two"), QStringLiteral("3"), QStringLiteral("4Four"),
+          QStringLiteral("05 Five")},
+         {QStringLiteral("1 1999"), QStringLiteral("2 Two"), QStringLiteral("3 3"), QStringLiteral("4 4Four"),
+          QStringLiteral("5 05 Five")}},
+        {12,
+         {QStringLiteral("1999"), QStringLiteral("02 Two"), QStringLiteral("3 Three"), QStringLiteral("0400"),
+          QStringLiteral("05")},
+         {QStringLiteral("01 1999"), QStringLiteral("02 Two"), QStringLiteral("03 3 Three"),
+          QStringLiteral("04 0400"), QStringLiteral("05 05")}},
+    };
+    int disc = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 tracks").arg(c.tracks).toStdString());
+        TestDisc image;
+        for (int i = 0; i < c.tracks; ++i) {
+            image.tracks.append(
+                {.sectors = 5, .title = i < c.given.size() ? c.given.at(i) : QStringLiteral("t")});
+        }
+        Insert(QLatin1Char('D'), MakeDisc(image, QStringLiteral("numbered%1").arg(++disc)));
+        StartPlayer();
+        ASSERT_TRUE(OpenLikeTheWindow());
+        ASSERT_TRUE(m_cd->PrepareTrackTags(1));
+        // A second preparation (the next job on this disc) numbers nothing again.
+        ASSERT_TRUE(m_cd->PrepareTrackTags(1));
+        const ComPtr<IWMPPlaylist> cd = CdPlaylist(0);
+        for (int i = 0; i < c.numbered.size(); ++i) {
+            EXPECT_EQ(Name(Item(cd.Get(), i).Get()), c.numbered.at(i)) << "track " << i + 1;
+        }
+        m_cd.reset();
+        PlayerContext().ReleasePlayer();
+        ReleasePlayer();
+    }
+}
+
 TEST_F(TrackTags, ADiscWithAlbumDataKeepsItAndTheNoAlbumNameBecomesNoInfo) {
     Insert(QLatin1Char('D'), MakeJapaneseDisc());
     StartPlayer();

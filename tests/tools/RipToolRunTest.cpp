@@ -1,6 +1,8 @@
 // ollivane-rip run as a user runs it: on small generated images, with its own registry hive and
 // home folder, checking the exit code, the files and their tags, and what it prints.
 #include "platform/registry/Registry.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/MusicBrainzJson.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -187,12 +189,13 @@ TEST_F(RipToolRun, RipsAGeneratedImageIntoArtistAndAlbumFolders) {
 
     // Into a pipe: a line per track start and finish, then the summary.
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 7) << run.out.toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("[1/3] track 1 started: 春の風"));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("[1/3] track 1 ripped: ") + QDir(Out()).filePath(album)));
-    EXPECT_EQ(lines[4], QStringLiteral("[3/3] track 3 started: 雨上がりの街"));
-    EXPECT_TRUE(lines[6].startsWith(QStringLiteral("done: 3 of 3 tracks ripped, 0 failed; ")));
-    EXPECT_TRUE(lines[6].endsWith(QStringLiteral("x real time)")));
+    ASSERT_EQ(lines.size(), 8) << run.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("names: from the disc"));
+    EXPECT_EQ(lines[1], QStringLiteral("[1/3] track 1 started: 春の風"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("[1/3] track 1 ripped: ") + QDir(Out()).filePath(album)));
+    EXPECT_EQ(lines[5], QStringLiteral("[3/3] track 3 started: 雨上がりの街"));
+    EXPECT_TRUE(lines[7].startsWith(QStringLiteral("done: 3 of 3 tracks ripped, 0 failed; ")));
+    EXPECT_TRUE(lines[7].endsWith(QStringLiteral("x real time)")));
     EXPECT_FALSE(run.out.contains(QLatin1Char('\r')));
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 }
@@ -240,6 +243,34 @@ TEST_F(RipToolRun, NamesADiscWithoutAlbumDataAsTheWindowDoes) {
                                               folder + QStringLiteral("03 トラック 2.mp3")}));
     EXPECT_EQ(Look(QDir(Out()).filePath(folder + QStringLiteral("03 トラック 2.mp3"))).album,
               QStringLiteral("アルバム情報なし"));
+}
+
+// A disc without album data takes the names a metadata server gives, unless told not to ask.
+TEST_F(RipToolRun, NamesADiscWithoutAlbumDataFromTheServerAndSaysWhereTheNamesCameFrom) {
+    const QStringList titles{QStringLiteral("見つけた一"), QStringLiteral("見つけた二")};
+    CLocalHttpServer server([&](const HttpRequest& request) {
+        const QString id = request.path.section(QLatin1Char('/'), -1);
+        return HttpAnswer{200,
+                          MbAnswer(id, {{"rel", QStringLiteral("見つけたアルバム"),
+                                         QStringLiteral("見つけた歌手"), "2000", "JP", "Jpan", id, titles}})};
+    });
+    m_env.insert(QStringLiteral("OLLIVANE_MUSICBRAINZ_URL"), server.Root());
+    const QString cue = Image(
+        {QStringLiteral("--track"), QStringLiteral("1"), QStringLiteral("--track"), QStringLiteral("1")});
+
+    RunResult run = Run({QStringLiteral("--no-lookup"), cue, m_dir.File(QStringLiteral("offline"))});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("names: from the disc (--no-lookup)\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(server.Requests().isEmpty());
+
+    run = Run({cue, Out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("names: from MusicBrainz release rel\n")))
+        << run.out.toStdString();
+    const QString folder = QStringLiteral("見つけた歌手/見つけたアルバム/");
+    EXPECT_EQ(FilesBelow(Out()), (QStringList{folder + QStringLiteral("01 見つけた一.mp3"),
+                                              folder + QStringLiteral("02 見つけた二.mp3")}));
 }
 
 TEST_F(RipToolRun, RefusesBadInputWithExitCode2AndWritesNothing) {

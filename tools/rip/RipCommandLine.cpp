@@ -37,6 +37,7 @@ QString CRipCommandLine::Usage() {
         "  --tracks LIST    tracks to rip, e.g. 1,3-5 (default: every audio track)\n"
         "  --bitrate KBPS   constant bit rate instead of the preference (32..320, an MP3 rate)\n"
         "  --encoders N     encoder threads (0 or absent: one per core)\n"
+        "  --no-lookup      name the tracks from the disc only; ask no metadata service\n"
         "  --quiet          print nothing but errors\n"
         "  --help           show this text\n"
         "\n"
@@ -118,6 +119,8 @@ bool CRipCommandLine::Parse(const QStringList& arguments, RipToolOptions* option
             parsed.help = true;
         } else if (argument == QLatin1String("--quiet") || argument == QLatin1String("-q")) {
             parsed.quiet = true;
+        } else if (argument == QLatin1String("--no-lookup")) {
+            parsed.lookup = false;
         } else if (argument == QLatin1String("--tracks")) {
             if (!ParseTrackList(value, &parsed.tracks, error)) {
                 return false;

@@ -14,6 +14,7 @@ struct RipToolOptions {
     int bitrateKbps = 0; // 0: the player's preference
     int encoders = 0;    // 0: one per core
     bool quiet = false;
+    bool lookup = true; // --no-lookup: names only from the disc, nothing asked of the network
     bool help = false;
 };
 

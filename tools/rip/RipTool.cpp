@@ -1,10 +1,12 @@
 #include "tools/rip/RipTool.h"
 
+#include "mediaengine/MediaEngine.h"
 #include "mediaengine/core/EngineText.h"
 #include "mediaengine/disc/DiscReader.h"
 #include "mediaengine/rip/RipJob.h"
 #include "mediaengine/ripping/RipPreferenceReader.h"
 #include "platform/files/Volumes.h"
+#include "tools/rip/RipNameLookup.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,7 +85,7 @@ int CRipTool::Run(const RipToolOptions& options, CRipConsole::Style style) {
     if (!reader) {
         return BadInput(QStringLiteral("cannot read the disc %1: %2").arg(options.source, error));
     }
-    const DiscInfo disc = reader->Info();
+    DiscInfo disc = reader->Info();
     // A device is released before the rip opens it again.
     reader.reset();
 
@@ -108,6 +110,14 @@ int CRipTool::Run(const RipToolOptions& options, CRipConsole::Style style) {
     const QString outDir = QDir::cleanPath(QFileInfo(options.outDir).absoluteFilePath());
     if (!PrepareOutputFolder(outDir, &error)) {
         return BadInput(QStringLiteral("OUTDIR: %1").arg(error));
+    }
+    // Names only for a rip that goes ahead: bad input asks nothing of the network.
+    const QString namesFrom = CRipNameLookup::Fill(
+        &disc, options.lookup, QDir(DefaultMediaEngineDir()).filePath(QStringLiteral("library.db")),
+        LookupSettings::FromEnvironment());
+    if (!options.quiet) {
+        std::fprintf(m_out, "%s\n", namesFrom.toUtf8().constData());
+        std::fflush(m_out);
     }
 
     RipPreferences preferences;

@@ -9,6 +9,9 @@ int CQtModalService::MessageBox(HWND owner, const QString& text, const QString& 
     QMessageBox box(CWidgetWindow::WidgetOf(owner));
     box.setWindowTitle(caption);
     box.setText(text);
+    if (type & MB_TOPMOST) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
     switch (type & 0xF0) {
     case MB_ICONERROR:
         box.setIcon(QMessageBox::Critical);

@@ -48,6 +48,16 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return m_probe.Looks() > 0 && !Volume().present; }, 5000));
         ASSERT_TRUE(m_sink->events.empty()) << "an empty drive found empty is no change";
     }
+    // Starts the rip of the physical drive and pumps until it is inside track 2 (where a stall
+    // fault keeps it).
+    void StartRipUntilTrack2(IWMPPlaylist* disc) {
+        ComPtr<IWMPCdromRip> rip;
+        ASSERT_EQ(Drive(kPhysical).As(&rip), S_OK);
+        ASSERT_EQ(rip->startRip(), S_OK);
+        ASSERT_TRUE(PumpUntil([&] {
+            return Info(Item(disc, 1).Get(), QStringLiteral("Status")).startsWith(engine_text::kRippingHead);
+        }));
+    }
     CVolumes::Drive Volume() const { return *m_sandbox->Volumes().DriveOf(m_letter); }
     int MediaChanges() const { return m_sink->Count(QStringLiteral("CdromMediaChange")); }
     // Pumps until the count of CdromMediaChange events reaches `count`; the real time it took.
@@ -244,13 +254,7 @@ TEST_F(PhysicalDrives, ADiscTakenOutDuringARipFailsTheTrackBeingRipped) {
     m_sink = Advise();
     ASSERT_GE(WaitForMediaChanges(1), 0);
     const ComPtr<IWMPPlaylist> disc = CdPlaylist(kPhysical);
-    ComPtr<IWMPCdromRip> rip;
-    ASSERT_EQ(Drive(kPhysical).As(&rip), S_OK);
-    ASSERT_EQ(rip->startRip(), S_OK);
-    ASSERT_TRUE(PumpUntil([&] {
-        return Info(Item(disc.Get(), 1).Get(), QStringLiteral("Status"))
-            .startsWith(engine_text::kRippingHead);
-    }));
+    StartRipUntilTrack2(disc.Get());
     EXPECT_TRUE(Test()->IsRipping());
 
     m_probe.Set(m_device, DriveState::NoDisc);
@@ -265,6 +269,71 @@ TEST_F(PhysicalDrives, ADiscTakenOutDuringARipFailsTheTrackBeingRipped) {
                                         CComBSTR(Info(disc.Get(), QStringLiteral("TOC"))), &album),
               S_OK);
     EXPECT_EQ(Count(album.Get()), 1) << "only the finished track is in the library";
+}
+
+long DriveCount(IWMPPlayer4* player) {
+    ComPtr<IWMPCdromCollection> drives;
+    long count = -1;
+    if (SUCCEEDED(player->get_cdromCollection(&drives)) && drives) {
+        drives->get_count(&count);
+    }
+    return count;
+}
+
+QString Specifier(IWMPCdrom* drive) {
+    CComBSTR text;
+    return drive && SUCCEEDED(drive->get_driveSpecifier(&text)) ? text.ToQString() : QString();
+}
+
+TEST_F(PhysicalDrives, ADrivePluggedInLaterJoinsTheCollectionAndOnePulledOutMidRipEndsTheRip) {
+    const QString image = MakeJapaneseDisc();
+    m_config.faults.stallAtTrack = 2; // keeps the rip inside track 2 until it is stopped
+    CreatePlayer();
+    m_sink = Advise();
+    ASSERT_EQ(DriveCount(m_player.Get()), 1) << "the sandbox's own drive";
+
+    // Plugged in while the program runs: the host's watch puts it into the volume table.
+    AddDrive(image);
+    m_probe.Set(m_device, DriveState::DiscPresent);
+    ASSERT_EQ(Test()->CheckMedia(), S_OK); // the engine's media poll, once a second
+    // Told twice: the drive came (empty until its monitor looked), then its disc was read.
+    ASSERT_GE(WaitForMediaChanges(2), 0);
+    EXPECT_EQ(m_sink->events[0].value, kPhysical);
+    ASSERT_EQ(DriveCount(m_player.Get()), 2);
+    EXPECT_EQ(Specifier(Drive(kPhysical).Get()), QStringLiteral("F:"));
+    const ComPtr<IWMPPlaylist> disc = CdPlaylist(kPhysical);
+    ASSERT_EQ(Count(disc.Get()), 3);
+
+    StartRipUntilTrack2(disc.Get());
+
+    // Pulled out: the drive leaves the table with its disc still in it.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(m_sandbox->Volumes().RemoveDrive(m_letter));
+    ASSERT_EQ(Test()->CheckMedia(), S_OK);
+    ASSERT_TRUE(WaitForRipEnd(10000)) << "the rip goes on without its drive";
+    EXPECT_LT(clock.elapsed(), kNoticeMs);
+    EXPECT_EQ(Info(Item(disc.Get(), 0).Get(), QStringLiteral("Status")), engine_text::Ripped());
+    EXPECT_EQ(Info(Item(disc.Get(), 1).Get(), QStringLiteral("Status")), engine_text::kRipFailed);
+    EXPECT_EQ(DriveCount(m_player.Get()), 1);
+    EXPECT_EQ(Specifier(Drive(0).Get()), QStringLiteral("D:"));
+
+    // Plugged in again under another device node, at the letter the host gives it back.
+    const QString again = QFileInfo(m_device).dir().filePath(QStringLiteral("sr1.cue"));
+    ASSERT_TRUE(QFile::copy(m_device, again));
+    CVolumes::Drive drive;
+    drive.letter = m_letter;
+    drive.type = DRIVE_CDROM;
+    drive.device = again;
+    drive.present = false;
+    ASSERT_TRUE(m_sandbox->Volumes().SetDrive(drive));
+    m_probe.Set(again, DriveState::DiscPresent);
+    const int before = MediaChanges();
+    ASSERT_EQ(Test()->CheckMedia(), S_OK);
+    ASSERT_GE(WaitForMediaChanges(before + 2), 0);
+    ASSERT_EQ(DriveCount(m_player.Get()), 2);
+    EXPECT_EQ(Count(CdPlaylist(kPhysical).Get()), 3);
+    EXPECT_TRUE(Volume().present);
 }
 
 TEST_F(PhysicalDrives, TheMonitorStopsWithThePlayer) {

@@ -1,6 +1,7 @@
 // The drives of the user's own machine, on fake mount tables, sysfs trees and /dev/disk folders:
 // which mounts are cards, their labels, letters that stay with their devices across runs, the
-// drive configuration file, and a table that follows the mount table.
+// drive configuration file, a table that follows the mount table, and CD drives plugged in and
+// pulled out while the program runs.
 
 #include "platform/files/DriveConfig.h"
 #include "platform/files/FileOps.h"
@@ -26,7 +27,7 @@ class CFakeMachine {
 public:
     CFakeMachine() {
         QDir().mkpath(Home());
-        for (const char* folder : {"by-label", "by-uuid", "by-id", "sys"})
+        for (const char* folder : {"by-label", "by-uuid", "by-id", "by-path", "sys", "dev"})
             QDir().mkpath(m_dir.File(QLatin1String(folder)));
     }
 
@@ -44,6 +45,29 @@ public:
         ASSERT_TRUE(QFile::link(QStringLiteral("../../") + device,
                                 File(QStringLiteral("by-%1/").arg(QLatin1String(kind)) + name)));
     }
+    // A CD drive in sysfs with its device node (a plain file), maker and model, and its udev id
+    // link when it has one. Without a node the drive cannot be opened.
+    void CdDrive(const QString& name, const QString& id, bool node = true) {
+        CTestSandbox::WriteFile(File(QStringLiteral("sys/%1/dev").arg(name)), "11:0\n");
+        CTestSandbox::WriteFile(File(QStringLiteral("sys/%1/device/vendor").arg(name)), "TEAC    \n");
+        CTestSandbox::WriteFile(File(QStringLiteral("sys/%1/device/model").arg(name)), "DV-W28S-V \n");
+        if (node)
+            CTestSandbox::WriteFile(File(QStringLiteral("dev/%1").arg(name)), "");
+        if (!id.isEmpty())
+            Link("id", id, name);
+    }
+    // The drive pulled out: udev removes its node and links, the kernel its sysfs folder.
+    void Unplug(const QString& name) {
+        QDir(File(QStringLiteral("sys/") + name)).removeRecursively();
+        QFile::remove(File(QStringLiteral("dev/") + name));
+        for (const char* kind : {"by-id", "by-path"}) {
+            for (const QFileInfo& link :
+                 QDir(File(QLatin1String(kind))).entryInfoList(QDir::System | QDir::Files)) {
+                if (QFileInfo(link.symLinkTarget()).fileName() == name)
+                    QFile::remove(link.filePath());
+            }
+        }
+    }
     void Mounts(const QByteArray& text) { CTestSandbox::WriteFile(File(QStringLiteral("mountinfo")), text); }
     void Config(const QByteArray& text) {
         CTestSandbox::WriteFile(File(QStringLiteral("drives.conf")), text);
@@ -57,6 +81,8 @@ public:
         sources.byLabel = File(QStringLiteral("by-label"));
         sources.byUuid = File(QStringLiteral("by-uuid"));
         sources.byId = File(QStringLiteral("by-id"));
+        sources.byPath = File(QStringLiteral("by-path"));
+        sources.dev = File(QStringLiteral("dev"));
         sources.letters = File(QStringLiteral("drive-letters"));
         sources.config = File(QStringLiteral("drives.conf"));
         return sources;
@@ -76,6 +102,38 @@ std::string TableOf(const CVolumes& volumes) {
         table.append(QString(drive.letter) + QLatin1Char('=') + QFileInfo(what).fileName());
     }
     return table.join(QLatin1Char(' ')).toStdString();
+}
+
+// Collects the Qt warnings issued while it lives.
+class CWarnings {
+public:
+    CWarnings() {
+        s_messages = &m_messages;
+        m_previous =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtWarningMsg)
+                    s_messages->append(text);
+            });
+    }
+    ~CWarnings() {
+        qInstallMessageHandler(m_previous);
+        s_messages = nullptr;
+    }
+    QStringList Messages() const { return m_messages; }
+
+private:
+    static inline QStringList* s_messages = nullptr;
+    QStringList m_messages;
+    QtMessageHandler m_previous = nullptr;
+};
+
+// The table once it is `wanted`, or as it is after five seconds.
+std::string WaitForTable(const CVolumes& volumes, const std::string& wanted) {
+    QElapsedTimer timer;
+    timer.start();
+    while (TableOf(volumes) != wanted && timer.elapsed() < 5000)
+        QThread::msleep(10);
+    return TableOf(volumes);
 }
 
 // mountinfo lines for a device mounted at a point, as the kernel writes them.
@@ -304,13 +362,7 @@ TEST(HostDrives, TheTableFollowsTheMountTable) {
     ASSERT_EQ(volumes.AddCdDrive(QStringLiteral("/dev/sr0")), QLatin1Char('D'));
     volumes.FollowHost(20);
 
-    const auto waitFor = [&](const std::string& wanted) {
-        QElapsedTimer timer;
-        timer.start();
-        while (TableOf(volumes) != wanted && timer.elapsed() < 5000)
-            QThread::msleep(10);
-        return TableOf(volumes);
-    };
+    const auto waitFor = [&](const std::string& wanted) { return WaitForTable(volumes, wanted); };
     const std::string without = "C=taro D=sr0";
     const std::string with = "C=taro D=sr0 E=sdb1";
     machine.Mounts(Line("/dev/sda1", "/", "ext4") + Line("/dev/sdb1", "/media/taro/CARD", "vfat"));
@@ -352,4 +404,100 @@ TEST(HostDrives, TheKernelsFlagOnTheMountTableWakesTheWatchAtOnce) {
     timer.restart();
     volumes.reset();
     EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST(HostDrives, CdDrivesKeepTheirLettersAcrossPlugsAndRuns) {
+    CFakeMachine machine;
+    machine.Disk(QStringLiteral("sdb"), "1");
+    machine.Link("uuid", QStringLiteral("1111-AAAA"), QStringLiteral("sdb1"));
+    machine.Mounts(Line("/dev/sdb1", "/media/taro/CARD", "vfat"));
+    machine.CdDrive(QStringLiteral("sr0"), QStringLiteral("usb-TEAC_DV-W28S-V_0123456789-0:0"));
+    {
+        CVolumes volumes;
+        ASSERT_TRUE(volumes.LoadHost(machine.Sources()));
+        EXPECT_EQ(TableOf(volumes), "C=taro D=sr0 E=sdb1");
+        const auto cd = volumes.DriveOf(QLatin1Char('D'));
+        EXPECT_EQ(cd->type, UINT(DRIVE_CDROM));
+        EXPECT_EQ(cd->device, machine.File(QStringLiteral("dev/sr0")));
+        EXPECT_FALSE(cd->present) << "the media engine's monitor looks for a disc";
+
+        // A second drive, known only by its port, comes while the program runs.
+        machine.CdDrive(QStringLiteral("sr1"), QString());
+        machine.Link("path", QStringLiteral("pci-0000:00:14.0-usb-0:2:1.0-scsi-0:0:0:0"),
+                     QStringLiteral("sr1"));
+        EXPECT_TRUE(volumes.RefreshHost());
+        EXPECT_EQ(TableOf(volumes), "C=taro D=sr0 E=sdb1 F=sr1");
+    }
+    // The next run: the first drive is plugged in again and comes up as sr1, the second is away,
+    // a third one is new. Each known drive gets its own letter back; the new one a free one.
+    machine.Unplug(QStringLiteral("sr0"));
+    machine.Unplug(QStringLiteral("sr1"));
+    machine.CdDrive(QStringLiteral("sr1"), QStringLiteral("usb-TEAC_DV-W28S-V_0123456789-0:0"));
+    machine.CdDrive(QStringLiteral("sr2"), QStringLiteral("ata-HL-DT-ST_DVDRAM_GH24NSD1_K1"));
+    CVolumes volumes;
+    ASSERT_TRUE(volumes.LoadHost(machine.Sources()));
+    EXPECT_EQ(TableOf(volumes), "C=taro D=sr1 E=sdb1 G=sr2") << "F: stays free for the drive that is away";
+    QFile letters(machine.File(QStringLiteral("drive-letters")));
+    ASSERT_TRUE(letters.open(QIODevice::ReadOnly));
+    const QByteArray remembered = letters.readAll();
+    EXPECT_TRUE(remembered.contains("D id:usb-TEAC_DV-W28S-V_0123456789-0:0\n")) << remembered.toStdString();
+    EXPECT_TRUE(remembered.contains("F path:pci-0000:00:14.0-usb-0:2:1.0-scsi-0:0:0:0\n"))
+        << remembered.toStdString();
+    EXPECT_TRUE(remembered.contains("E uuid:1111-AAAA\n")) << remembered.toStdString();
+}
+
+TEST(HostDrives, CdDrivesComeAndGoWhileTheTableFollowsTheMachine) {
+    CFakeMachine machine;
+    machine.Mounts(Line("/dev/sda1", "/", "ext4"));
+    CVolumes volumes;
+    ASSERT_TRUE(volumes.LoadHost(machine.Sources()));
+    volumes.FollowHost(20);
+    const auto waitFor = [&](const std::string& wanted) { return WaitForTable(volumes, wanted); };
+    EXPECT_EQ(TableOf(volumes), "C=taro");
+    const QString id = QStringLiteral("usb-TEAC_DV-W28S-V_0123456789-0:0");
+    machine.CdDrive(QStringLiteral("sr0"), id);
+    ASSERT_EQ(waitFor("C=taro D=sr0"), "C=taro D=sr0");
+
+    // What the media engine says of the disc stands through looks that change other drives.
+    const QString sr0 = machine.File(QStringLiteral("dev/sr0"));
+    ASSERT_TRUE(volumes.SetCdDriveMedium(QLatin1Char('D'), sr0, true, QString(), QStringLiteral("Audio CD")));
+    machine.CdDrive(QStringLiteral("sr1"), QStringLiteral("usb-Other_Drive_42-0:0"));
+    ASSERT_EQ(waitFor("C=taro D=sr0 E=sr1"), "C=taro D=sr0 E=sr1");
+    EXPECT_TRUE(volumes.DriveOf(QLatin1Char('D'))->present);
+    EXPECT_EQ(volumes.DriveOf(QLatin1Char('D'))->label, QStringLiteral("Audio CD"));
+
+    // Pulled out: gone from the table, and news of its disc that was on its way changes nothing.
+    machine.Unplug(QStringLiteral("sr0"));
+    ASSERT_EQ(waitFor("C=taro E=sr1"), "C=taro E=sr1");
+    EXPECT_FALSE(volumes.SetCdDriveMedium(QLatin1Char('D'), sr0, true, QString(), QString()));
+    EXPECT_EQ(TableOf(volumes), "C=taro E=sr1");
+
+    // Plugged in again into another port, it comes up as sr2: the same drive, the same letter, the
+    // disc not known yet.
+    machine.CdDrive(QStringLiteral("sr2"), id);
+    ASSERT_EQ(waitFor("C=taro D=sr2 E=sr1"), "C=taro D=sr2 E=sr1");
+    EXPECT_FALSE(volumes.DriveOf(QLatin1Char('D'))->present);
+}
+
+TEST(HostDrives, ACdDriveThatCannotBeOpenedIsListedNotReadyAndToldOnce) {
+    CFakeMachine machine;
+    machine.Mounts(Line("/dev/sda1", "/", "ext4"));
+    // No node to open (as a node the user may not read), and a drive caught half gone: its sysfs
+    // folder without its device number.
+    machine.CdDrive(QStringLiteral("sr0"), QStringLiteral("usb-TEAC_DV-W28S-V_0123456789-0:0"), false);
+    QDir().mkpath(machine.File(QStringLiteral("sys/sr1/device")));
+    CWarnings warnings;
+    CVolumes volumes;
+    ASSERT_TRUE(volumes.LoadHost(machine.Sources()));
+    EXPECT_EQ(TableOf(volumes), "C=taro D=sr0");
+    EXPECT_FALSE(volumes.DriveOf(QLatin1Char('D'))->present);
+    EXPECT_FALSE(volumes.RefreshHost());
+    const QStringList told = warnings.Messages().filter(QStringLiteral("sr0"));
+    ASSERT_EQ(told.size(), 1) << warnings.Messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(told.first().contains(QStringLiteral("not ready"))) << told.first().toStdString();
+
+    // Given a node it can open, the drive is news to the watch.
+    const QByteArray before = CHostDrives(machine.Sources()).Fingerprint();
+    CTestSandbox::WriteFile(machine.File(QStringLiteral("dev/sr0")), "");
+    EXPECT_NE(CHostDrives(machine.Sources()).Fingerprint(), before);
 }
