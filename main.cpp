@@ -8,7 +8,9 @@
 //                            answer every message
 //   --unattended             press 転送 once the window is ready, answer every message, print what
 //                            happened and end; exit status 0 only when the card holds the tracks
+//   --timeout SECONDS        how long the unattended run waits for a job to end (600)
 
+#include "app/DemoDisc.h"
 #include "app/QuendaApp.h"
 #include "app/TestFaults.h"
 #include "app/UnattendedRun.h"
@@ -88,8 +90,18 @@ int main(int argc, char** argv) {
         QStringLiteral(
             "Press 転送 once the window is ready, print what happened and end (status 0 when the card "
             "holds the tracks)."));
-    parser.addOptions({demo, sandboxDir, screenshot, exitAfter, unattendedRun});
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("With --unattended: give up (status 1) when no job has "
+                                                    "ended after SECONDS (600)."),
+                                     QStringLiteral("SECONDS"), QStringLiteral("600"));
+    parser.addOptions({demo, sandboxDir, screenshot, exitAfter, unattendedRun, timeout});
     parser.process(app);
+    bool timeoutOk = false;
+    const int timeoutSeconds = parser.value(timeout).toInt(&timeoutOk);
+    if (!timeoutOk || timeoutSeconds <= 0 || timeoutSeconds > 86400) {
+        std::fprintf(stderr, "ollivane: --timeout takes a number of seconds from 1 to 86400\n");
+        return 2;
+    }
 
     CWindowTable windows;
     CQtMessageLoop loop;
@@ -121,6 +133,10 @@ int main(int argc, char** argv) {
 
     if (parser.isSet(demo) || parser.isSet(sandboxDir)) {
         const QString dir = parser.isSet(sandboxDir) ? parser.value(sandboxDir) : CSandbox::DefaultDir();
+        if (!parser.isSet(sandboxDir)) {
+            // Without it D: stays empty; whoever runs the demo is told why and how to get it.
+            CDemoDisc::Ensure(dir, stdout);
+        }
         QString error;
         if (!CSandbox::CreateDefault(dir, &error)) {
             std::fprintf(stderr, "ollivane: %s\n", qPrintable(error));
@@ -180,7 +196,9 @@ int main(int argc, char** argv) {
 
     CQuendaApp quendaApp;
     if (isUnattended) {
-        quendaApp.SetMainWindowHook([&unattended](CQuendaDlg& dialog) { unattended.Attach(dialog); });
+        quendaApp.SetMainWindowHook([&unattended, timeoutSeconds](CQuendaDlg& dialog) {
+            unattended.Attach(dialog, timeoutSeconds * 1000);
+        });
     } else if (parser.isSet(screenshot) || parser.isSet(exitAfter)) {
         const QString file = parser.value(screenshot);
         const bool quit = parser.isSet(exitAfter);

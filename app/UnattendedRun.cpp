@@ -14,6 +14,12 @@
 namespace {
 constexpr int kLookMs = 200;
 constexpr qint64 kAutoStartGraceMs = 15000;
+// What the run waits for is told once the window had a moment to find its drives, and again every
+// few seconds while it still waits.
+constexpr qint64 kFirstWaitToldMs = 1000;
+constexpr qint64 kWaitRepeatMs = 5000;
+// The window is ready after this many readiness polls in a row found both sides ready.
+constexpr int kReadyPolls = 4;
 const QString kAudioFolder = QStringLiteral("\\音声データ");
 
 QString Seconds(qint64 ms) {
@@ -72,7 +78,14 @@ void CUnattendedRun::Look() {
         return;
     }
     if (m_clock.elapsed() > m_timeoutMs) {
-        Print(QStringLiteral("unattended: no job ended within %1 s; giving up").arg(m_timeoutMs / 1000));
+        QString why = m_pressed ? QString() : WaitReason(*m_dialog);
+        if (why.isEmpty()) {
+            why =
+                m_pressed ? QStringLiteral("the job did not end") : QStringLiteral("転送 was never pressed");
+        }
+        Print(QStringLiteral("unattended: no job ended within %1 s; giving up: %2")
+                  .arg(m_timeoutMs / 1000)
+                  .arg(why));
         m_reported = true;
         m_dialog->RequestEnd();
         return;
@@ -81,6 +94,9 @@ void CUnattendedRun::Look() {
         m_pressed = true; // the automatic start (auto-sync) has begun the job
     }
     const bool ready = m_dialog->GetSyncState() == SYNC_WAIT && !m_dialog->IsJobRunning();
+    if (!m_pressed) {
+        TellWait();
+    }
     if (ready && !m_readySince.isValid()) {
         m_readySince.start();
     }
@@ -93,6 +109,45 @@ void CUnattendedRun::Look() {
                   .arg(Seconds(m_clock.elapsed())));
         ::PostMessage(m_dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_TRANSFER, BN_CLICKED), 0);
     }
+}
+
+QString CUnattendedRun::WaitReason(CQuendaDlg& dialog) {
+    CCDROMAcc& disc = dialog.Source();
+    if (disc.GetState() == 0) {
+        return QStringLiteral("no CD drive");
+    }
+    if (disc.GetState() != 2) {
+        return QStringLiteral("no audio CD in %1").arg(disc.GetDriveRoot());
+    }
+    CDAPAcc& card = dialog.Destination();
+    if (card.GetState() == CDAPAcc::kNoDestination) {
+        return QStringLiteral("no card");
+    }
+    if (card.GetState() != CDAPAcc::kReady) {
+        return QStringLiteral("the card in %1 is not ready").arg(card.GetDriveRoot());
+    }
+    if (!disc.IsTrackListCurrent()) {
+        return QStringLiteral("the list is not complete");
+    }
+    if (dialog.GetSyncState() == SYNC_INIT) {
+        return QStringLiteral("the disc and the card must be found ready %1 times in a row (%2 so far)")
+            .arg(kReadyPolls)
+            .arg(dialog.ReadyCount());
+    }
+    return QString();
+}
+
+void CUnattendedRun::TellWait() {
+    if (m_clock.elapsed() < kFirstWaitToldMs) {
+        return;
+    }
+    const QString why = WaitReason(*m_dialog);
+    if (why.isEmpty() || (why == m_told && m_toldAt.isValid() && m_toldAt.elapsed() < kWaitRepeatMs)) {
+        return;
+    }
+    Print(QStringLiteral("unattended: waiting after %1: %2").arg(Seconds(m_clock.elapsed()), why));
+    m_told = why;
+    m_toldAt.start();
 }
 
 void CUnattendedRun::JobStarted() {

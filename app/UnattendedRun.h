@@ -3,7 +3,9 @@
 // message is printed and answered as a user who wants the job done would answer it (OK, and Yes
 // to filling the card); when the job has ended, what happened is printed (each step with its time,
 // the tracks ripped, the files on the card with their sizes) and the window closes. The run counts
-// as a success only when the card holds a file of every ticked track.
+// as a success only when the card holds a file of every ticked track. Until the window is ready it
+// says every few seconds what it waits for (a drive, a disc, a card, the track list), and when its
+// time is up it ends with that reason.
 //
 // The modal service it installs wraps the program's own: modal windows (the timed notices) still
 // run for real.
@@ -38,9 +40,13 @@ public:
 
     // The files of an album folder on the card ("E:\音声データ\<album>"), as "name<TAB>bytes".
     static QStringList CardListing(const QString& folder);
+    // What the window still needs before 転送 can be pressed ("no audio CD in D:"); empty when it
+    // is ready.
+    static QString WaitReason(CQuendaDlg& dialog);
 
 private:
     void Look();
+    void TellWait();
     void JobStarted();
     void Report();
     void Print(const QString& line);
@@ -53,6 +59,8 @@ private:
     CTurnMeter m_meter;
     QElapsedTimer m_clock;
     QElapsedTimer m_readySince;
+    QElapsedTimer m_toldAt;
+    QString m_told;
     int m_timeoutMs = 0;
     bool m_pressed = false;
     bool m_reported = false;

@@ -91,7 +91,7 @@ void CQuendaDlg::ReportStrandedRips(const CCDROMAcc::JournalReplay& replay) {
     const QString folder = host.isEmpty() ? replay.workFolder : QDir::toNativeSeparators(host);
     RunModal([&] {
         return ::MessageBox(Handle(), LoadString(IDS_EARLIER_RIPS_KEPT).arg(folder),
-                            LoadString(IDS_CAPTION_WARNING), MB_OK | MB_ICONWARNING);
+                            LoadString(IDS_CAPTION_WARNING), MB_OK | MB_ICONWARNING | MB_TOPMOST);
     });
 }
 

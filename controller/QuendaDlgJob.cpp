@@ -164,7 +164,8 @@ bool CQuendaDlg::CheckRoom() {
     m_untilFull = false;
     if (double(cardFree) < total) {
         const int answer = RunModal([this] {
-            return ::MessageBox(Handle(), LoadString(IDS_ASK_FILL_CARD), LoadString(IDS_APP_TITLE), MB_YESNO);
+            return ::MessageBox(Handle(), LoadString(IDS_ASK_FILL_CARD), LoadString(IDS_APP_TITLE),
+                                MB_YESNO | MB_TOPMOST);
         });
         if (answer != IDYES || m_endRequested) {
             return false;

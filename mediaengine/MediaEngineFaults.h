@@ -12,6 +12,8 @@ struct MediaEngineFaults {
     int zeroSizeTrack = 0;
     // Reading this sector of the disc fails as on a scratched disc (logical address, -1: never).
     int unreadableSector = -1;
+    // Every read of the disc fails, as in a drive that reports a disc it cannot read.
+    bool unreadableDisc = false;
     // Calls that fail with E_FAIL, named as in the contract. A plain name ("startRip",
     // "getByAttribute", "getDevice", "getItemInfo"...) fails that call on every kind of object that
     // has always offered it as a fault. "<kind>.<call>" fails it on one kind of object alone, for

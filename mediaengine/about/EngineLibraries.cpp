@@ -6,6 +6,7 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 #include <cdio/version.h>
+#include <discid/discid.h>
 #include <lame/lame.h>
 #include <sndfile.h>
 #include <sqlite3.h>
@@ -37,6 +38,9 @@ void CEngineLibraries::Register() {
     list.Add({QStringLiteral("libcdio"), FirstWord(cdio_version_string), QStringLiteral("GPL-3.0-or-later")});
     list.Add({QStringLiteral("libcdio-paranoia"), FirstWord(cdio_paranoia_version()),
               QStringLiteral("GPL-3.0-or-later")});
+    // libdiscid names itself in its version text ("libdiscid 0.6.2").
+    list.Add({QStringLiteral("libdiscid"), Text(discid_get_version_string()).section(QLatin1Char(' '), -1),
+              QStringLiteral("LGPL-2.1-or-later")});
     list.Add({QStringLiteral("LAME"), Text(get_lame_version()), QStringLiteral("LGPL-2.0-or-later")});
     // TagLib before 2.0 has no run-time version call; its headers give the one built against.
     list.Add({QStringLiteral("TagLib"),

@@ -184,6 +184,10 @@ void RipState::ReadTracks(CDiscReader& reader) {
             const int count = qMin(kChunkSectors, layout.sectorCount - done);
             const bool damaged = faults.unreadableSector >= first && faults.unreadableSector < first + count;
             QByteArray pcm;
+            if (faults.unreadableDisc) {
+                failure = QStringLiteral("sector %1 cannot be read").arg(first);
+                break;
+            }
             if (damaged || !reader.ReadSectors(first, count, &pcm)) {
                 failure = damaged ? QStringLiteral("sector %1 cannot be read").arg(faults.unreadableSector)
                                   : reader.LastReadError();

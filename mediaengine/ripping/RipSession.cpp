@@ -99,6 +99,7 @@ HRESULT CRipSession::Start(const MediaEngineBackends& backends, const MediaEngin
                                   ? m_disc->Track(faults.zeroSizeTrack - 1).discNumber
                                   : 0;
     ripFaults.unreadableSector = faults.unreadableSector;
+    ripFaults.unreadableDisc = faults.unreadableDisc;
     m_run = backends.makeRip(m_request, callbacks, ripFaults);
     if (!m_run) {
         return E_FAIL;

@@ -57,6 +57,23 @@ void CCopyFaults::PullCard(QChar drive, int copy, std::optional<quint64> atByte)
     Add({.kind = Kind::PullCard, .drive = drive, .copy = copy, .atByte = atByte, .error = ERROR_NOT_READY});
 }
 
+void CCopyFaults::FailFlush(QChar drive, LONG error) {
+    std::lock_guard lock(m_mutex);
+    m_flushFaults.append({drive.toUpper(), error});
+}
+
+LONG CCopyFaults::FlushResult(QChar drive) {
+    std::lock_guard install(g_installLock);
+    if (!g_installed)
+        return ERROR_SUCCESS;
+    std::lock_guard lock(g_installed->m_mutex);
+    for (const auto& [letter, error] : g_installed->m_flushFaults) {
+        if (letter == drive.toUpper())
+            return error;
+    }
+    return ERROR_SUCCESS;
+}
+
 void CCopyFaults::Release() {
     m_released.store(m_holds.load());
     CWorkerThread::WakeParked();

@@ -1,9 +1,10 @@
 #pragma once
 // Faults a test sets on file copies, so that a copy running on a worker thread can be driven
 // deterministically: hold the worker before a chosen file or part way through it, make a chosen
-// copy fail with a chosen error, or pull the card between two files or inside one. Copies are
-// counted per target drive, from 1, from the moment the faults are installed. Only CopyFile
-// consults them; without an installed set a copy runs as usual.
+// copy fail with a chosen error, or pull the card between two files or inside one; and make the
+// flush of a whole drive fail. Copies are counted per target drive, from 1, from the moment the
+// faults are installed. Only CopyFile and FlushVolumeBuffers consult them; without an installed
+// set both run as usual.
 
 #include "platform/win/WinTypes.h"
 
@@ -47,6 +48,8 @@ public:
     void HoldAt(QChar drive, int copy, quint64 atByte, std::optional<DWORD> untilTick = std::nullopt);
     void FailCopy(QChar drive, int copy, LONG error, std::optional<quint64> atByte = std::nullopt);
     void PullCard(QChar drive, int copy, std::optional<quint64> atByte = std::nullopt);
+    // Every flush of the drive (FlushVolumeBuffers) fails with `error`, after its writes.
+    void FailFlush(QChar drive, LONG error = ERROR_WRITE_FAULT);
 
     // Lets every copy held so far go on.
     void Release();
@@ -57,6 +60,10 @@ public:
     bool IsHeld() const;
     // Copies started onto the drive since installation.
     int Copies(QChar drive) const;
+
+    // --- the flush's side --------------------------------------------------------------------
+    // ERROR_SUCCESS, or the error the installed set makes a flush of the drive fail with.
+    static LONG FlushResult(QChar drive);
 
     // --- the copy's side ---------------------------------------------------------------------
     // One copy onto a drive; its faults are looked up when it starts.
@@ -88,7 +95,8 @@ private:
     std::condition_variable m_heldChanged;
     QList<Fault> m_faults;
     QList<QPair<QChar, int>> m_copies;
-    QList<QPair<QChar, int>> m_held;    // the copies held now
+    QList<QPair<QChar, int>> m_held; // the copies held now
+    QList<QPair<QChar, LONG>> m_flushFaults;
     int m_users = 0;                    // copies under way that consult this set
     std::atomic<quint64> m_holds{0};    // holds begun
     std::atomic<quint64> m_released{0}; // holds released, by number

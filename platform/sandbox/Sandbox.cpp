@@ -102,6 +102,11 @@ bool CSandbox::CreateDefault(const QString& dir, QString* error) {
     const bool haveDisc = QFile::exists(root.filePath(demoDisc));
     SetIfMissing(ini, QStringLiteral("drive_D/disc"), haveDisc ? demoDisc : QString());
     SetIfMissing(ini, QStringLiteral("drive_D/present"), haveDisc);
+    // A sandbox made before its disc (the program started before the disc was generated) gets it.
+    if (haveDisc && ini.value(QStringLiteral("drive_D/disc")).toString().isEmpty()) {
+        ini.setValue(QStringLiteral("drive_D/disc"), demoDisc);
+        ini.setValue(QStringLiteral("drive_D/present"), true);
+    }
     SetIfMissing(ini, QStringLiteral("drive_E/type"), QStringLiteral("removable"));
     SetIfMissing(ini, QStringLiteral("drive_E/label"), QStringLiteral("SDCARD"));
     SetIfMissing(ini, QStringLiteral("drive_E/fs"), QStringLiteral("FAT32"));

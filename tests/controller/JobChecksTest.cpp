@@ -71,7 +71,7 @@ TEST_F(Checks, TicksThatDoNotAllFitAskAndNoRipsNothing) {
     RunOnePoll();
     m_modal.Answer(IDNO);
     TransferIsRefused({"1719/1102"});
-    EXPECT_EQ(m_modal.History().front().type, UINT(MB_YESNO));
+    EXPECT_EQ(m_modal.History().front().type, UINT(MB_YESNO | MB_TOPMOST));
 }
 
 TEST_F(Checks, ACardThatFillsOnTheFifthOfTenFilesEndsCompleteWithFour) {

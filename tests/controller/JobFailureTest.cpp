@@ -99,6 +99,15 @@ INSTANTIATE_TEST_SUITE_P(PlayerVersions, RipWithoutData, ::testing::Values(kV10,
     return info.param.startsWith(QStringLiteral("10")) ? "V10" : "V11";
 });
 
+// A drive that reports a disc but fails every read: the rip fails and nothing of it is kept.
+TEST_F(Failure, ADiscThatCannotBeReadAtAllSays1707AndKeepsNothing) {
+    m_config.faults.unreadableDisc = true;
+    Ready();
+    ASSERT_TRUE(RunJob());
+    EndedWith({"1707/501"});
+    EXPECT_TRUE(CardFiles().isEmpty());
+}
+
 TEST_F(Failure, ARipThatCannotStartSays1707) {
     Ready();
     MediaEngineFaults faults;

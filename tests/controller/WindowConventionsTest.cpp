@@ -219,7 +219,8 @@ TEST_F(WindowConventions, TheAboutBoxNamesTheProgramItsLicenceAndTheLibrariesAsT
               .arg(QString::fromLatin1(cdio_version_string).section(QLatin1Char(' '), 0, 0)),
           QStringLiteral("LAME %1（").arg(QLatin1String(get_lame_version())),
           QStringLiteral("SQLite %1（public domain）").arg(QLatin1String(sqlite3_libversion())),
-          QStringLiteral("libcdio-paranoia "), QStringLiteral("TagLib "), QStringLiteral("libsndfile ")}) {
+          QStringLiteral("libcdio-paranoia "), QStringLiteral("TagLib "), QStringLiteral("libsndfile "),
+          QStringLiteral("libdiscid ")}) {
         EXPECT_TRUE(libraries.contains(expected)) << expected.toStdString() << "\nin\n"
                                                   << libraries.toStdString();
     }

@@ -207,6 +207,39 @@ TEST_F(Program, AnUnattendedJobPutsTheTracksOnTheCardAndExitsZero) {
     EXPECT_EQ(Detail(), QStringLiteral("*Album;*SongTitle")) << "the user's preferences are back";
 }
 
+// Nobody sees the window of an unattended run: what it waits for is printed within seconds and
+// again while it waits, and once its time is up it ends with status 1 and that reason.
+struct WaitCase {
+    const char* name;
+    bool disc;
+    bool card;
+    const char* reason;
+};
+
+class UnattendedWait : public Program, public ::testing::WithParamInterface<WaitCase> {};
+
+TEST_P(UnattendedWait, SaysWhatItWaitsForAndGivesUpWithItsReason) {
+    if (GetParam().disc) {
+        ASSERT_NO_FATAL_FAILURE(InsertDisc(1));
+    }
+    m_sandbox->Volumes().SetPresent(QLatin1Char('E'), GetParam().card);
+    ASSERT_TRUE(m_sandbox->Volumes().SaveSandbox());
+    const QString reason = QString::fromUtf8(GetParam().reason);
+    Launch({QStringLiteral("--unattended"), QStringLiteral("--timeout"), QStringLiteral("8")});
+    ASSERT_TRUE(WaitFor([&] { return m_output.contains(reason); }, 10000)) << m_output.toStdString();
+    ASSERT_TRUE(Finished(30000)) << m_output.toStdString();
+    EXPECT_GE(m_output.count(QStringLiteral("unattended: waiting after")), 2) << m_output.toStdString();
+    EXPECT_TRUE(m_output.contains(QStringLiteral("giving up: ") + reason)) << m_output.toStdString();
+    EXPECT_EQ(m_process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_process.exitCode(), 1);
+    EXPECT_TRUE(Digests(Card()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, UnattendedWait,
+                         ::testing::Values(WaitCase{"NoDisc", false, true, "no audio CD in D:"},
+                                           WaitCase{"NoCard", true, false, "no card"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // A disc without CD-Text is named by the metadata server before the job starts; with the server
 // gone a disc keeps its numbered names and the job still finishes.
 TEST_F(Program, AnUnattendedJobTakesTheNamesTheServerGaveAndFinishesWithoutTheServer) {

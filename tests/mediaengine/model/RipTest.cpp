@@ -365,6 +365,18 @@ TEST_F(RipTrouble, AnUnreadableSectorFailsItsTrackAndTheRestIsRipped) {
     EXPECT_EQ(outcome.files, 2);
 }
 
+TEST_F(RipTrouble, ADiscThatFailsEveryReadFailsEveryTrackAndKeepsNothing) {
+    Insert(QLatin1Char('D'), MakeJapaneseDisc());
+    m_config.faults.unreadableDisc = true;
+    StartRip();
+    ASSERT_TRUE(WaitForRipEnd());
+    const RipOutcome outcome = Outcome();
+    EXPECT_EQ(outcome.statuses,
+              (QStringList{engine_text::kRipFailed, engine_text::kRipFailed, engine_text::kRipFailed}));
+    EXPECT_TRUE(outcome.libraryTracks.isEmpty());
+    EXPECT_EQ(outcome.files, 0);
+}
+
 TEST_F(RipTrouble, ADiscTakenOutDuringTheRipFailsTheTrackItWasAt) {
     Insert(QLatin1Char('D'), MakeJapaneseDisc());
     m_config.faults.stallAtTrack = 2; // holds the rip inside track 2 until the disc goes
