@@ -99,12 +99,15 @@ INSTANTIATE_TEST_SUITE_P(PlayerVersions, RipWithoutData, ::testing::Values(kV10,
     return info.param.startsWith(QStringLiteral("10")) ? "V10" : "V11";
 });
 
-// A drive that reports a disc but fails every read: the rip fails and nothing of it is kept.
-TEST_F(Failure, ADiscThatCannotBeReadAtAllSays1707AndKeepsNothing) {
+// A drive that reports a disc but fails every read: no track makes progress, so the window takes
+// the rip for stalled, ejects the disc and says the rip failed; nothing of it is kept.
+TEST_F(Failure, ADiscThatCannotBeReadAtAllSays1725Then1707AndKeepsNothing) {
     m_config.faults.unreadableDisc = true;
+    m_ripAtWallClock = false;
     Ready();
     ASSERT_TRUE(RunJob());
-    EndedWith({"1707/501"});
+    EndedWith({"1725/500", "1707/501"});
+    EXPECT_FALSE(m_sandbox->Volumes().DriveOf(QLatin1Char('D'))->present) << "the disc came out";
     EXPECT_TRUE(CardFiles().isEmpty());
 }
 
