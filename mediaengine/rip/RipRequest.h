@@ -41,8 +41,8 @@ struct RipCallbacks {
 
 // Faults that tests ask for.
 struct RipFaults {
-    int stallAtTrack = 0;      // the rip stops making progress inside this track (0: never)
-    int zeroSizeTrack = 0;     // this track is written as an empty file (0: never)
-    int unreadableSector = -1; // reading this sector fails as on a scratched disc (-1: never)
+    int stallAtTrack = 0;        // the rip stops making progress inside this track (0: never)
+    int zeroSizeTrack = 0;       // this track is written as an empty file (0: never)
+    int unreadableSector = -1;   // reading this sector fails as on a scratched disc (-1: never)
     bool unreadableDisc = false; // every read fails, as in a drive that cannot read its disc
 };

@@ -62,14 +62,7 @@ TEST_F(Guards, EarlierRipsPutBackWhileTheJobStaysOpenAreNeverTakenForItsRips) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunUntilReady());
     m_toc = Toc();
-    MediaEngineFaults deaf;
-    deaf.stallAtTrack = 2;
-    deaf.failingCalls = {QStringLiteral("stopRip"), QStringLiteral("eject")};
-    SetEngineFaults(deaf);
-    m_ripAtWallClock = false;
-    Command(IDC_TRANSFER);
-    ASSERT_TRUE(RunUntil([&] { return LibraryCount(QStringLiteral("TOC"), m_toc) >= 1; }));
-    m_dlg->RequestEnd();
+    ASSERT_NO_FATAL_FAILURE(RequestEndDuringARipThatWillNotStop());
     ASSERT_TRUE(RunUntil([&] { return m_dlg->IsEnded(); }, 20000));
     Finish();
 

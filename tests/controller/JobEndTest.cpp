@@ -134,15 +134,8 @@ TEST_F(JobEnd, AnEndRequestLeavesARipThatWillNotStopToTheNextStart) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(RunUntilReady());
     m_toc = Toc();
-    MediaEngineFaults deaf;
-    deaf.stallAtTrack = 2;
-    deaf.failingCalls = {QStringLiteral("stopRip"), QStringLiteral("eject")};
-    SetEngineFaults(deaf);
-    m_ripAtWallClock = false;
-    Command(IDC_TRANSFER);
-    ASSERT_TRUE(RunUntil([&] { return LibraryCount(QStringLiteral("TOC"), m_toc) >= 1; }));
+    ASSERT_NO_FATAL_FAILURE(RequestEndDuringARipThatWillNotStop());
     const DWORD asked = ::GetTickCount();
-    m_dlg->RequestEnd();
     ASSERT_TRUE(RunUntil([&] { return m_dlg->IsEnded(); }, 20000));
     EXPECT_LE(::GetTickCount() - asked, 10000u);
     EXPECT_TRUE(HasMark(QStringLiteral("clean-up left to the next start")));

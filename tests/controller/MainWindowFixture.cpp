@@ -231,6 +231,18 @@ bool CMainWindowFixture::RunUntilState(int32_t state, DWORD maxMs) {
     return RunUntil([&] { return m_dlg->GetSyncState() == state; }, maxMs);
 }
 
+void CMainWindowFixture::RequestEndDuringARipThatWillNotStop() {
+    const QString toc = Toc();
+    MediaEngineFaults deaf;
+    deaf.stallAtTrack = 2;
+    deaf.failingCalls = {QStringLiteral("stopRip"), QStringLiteral("eject")};
+    SetEngineFaults(deaf);
+    m_ripAtWallClock = false;
+    Command(IDC_TRANSFER);
+    ASSERT_TRUE(RunUntil([&] { return LibraryCount(QStringLiteral("TOC"), toc) >= 1; }));
+    m_dlg->RequestEnd();
+}
+
 LRESULT CMainWindowFixture::SendEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessage(m_dlg->Handle(), message, wParam, lParam);
 }

@@ -61,6 +61,10 @@ protected:
     void RunOnePoll() { Run(kReadinessMs); }
     // Runs until the window is in `state`.
     bool RunUntilState(int32_t state, DWORD maxMs = 120000);
+    // Presses Transfer with a player that ignores both stop and eject (its rip holds inside the
+    // second track), and once the first rip is in the library asks the window to end, as a closed
+    // session does; returns when the request was made.
+    void RequestEndDuringARipThatWillNotStop();
     // Sends a player event message to the window, as the event sink does.
     LRESULT SendEvent(UINT message, WPARAM wParam, LPARAM lParam = 0);
 
