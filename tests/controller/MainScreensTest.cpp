@@ -6,6 +6,7 @@
 // them to docs/screenshots/ (OLLIVANE_SCREENSHOT_DIR) with the real demo disc in the drive
 // (OLLIVANE_DEMO_DISC).
 #include "controller/AutoCloseDlg.h"
+#include "controller/WaitDlg.h"
 #include "platform/files/CopyFaults.h"
 #include "platform/files/Volumes.h"
 #include "resources/StringIds.h"
@@ -214,6 +215,44 @@ TEST_F(MainScreens, RippingCopyingAndDone) {
     EXPECT_EQ(m_dlg->StatusText()->text(), LoadString(IDS_STATUS_NEXT_CD));
     ExpectTextsWhole();
     Save(Picture(), QStringLiteral("main-done.png"));
+}
+
+// The job has failed but the player will not stop its rip: the window without a title says the
+// job is being stopped, over the main window, until the rip has ended.
+TEST_F(MainScreens, WaitingForARipThatWillNotStop) {
+    InsertDisc(4);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(RunUntilReady());
+    MediaEngineFaults deaf;
+    deaf.zeroSizeTrack = 1;
+    deaf.stallAtTrack = 3;
+    deaf.failingCalls = {QStringLiteral("stopRip"), QStringLiteral("eject")};
+    SetEngineFaults(deaf);
+    Command(IDC_TRANSFER);
+    ASSERT_TRUE(RunUntil([&] { return m_dlg->IsStopWaitShown(); }));
+    CWaitDlg* wait = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* shown = dynamic_cast<CWaitDlg*>(window); shown && shown->isVisible()) {
+            wait = shown;
+        }
+    }
+    ASSERT_NE(wait, nullptr);
+    EXPECT_EQ(wait->Text(), LoadString(IDS_CANCELLING));
+    QImage image = Picture();
+    {
+        const QImage over = wait->grab().toImage();
+        QPainter p(&image);
+        p.drawImage((image.width() - over.width()) / 2, (image.height() - over.height()) / 2, over);
+    }
+    Save(image, QStringLiteral("main-stop-wait.png"));
+
+    // The stop reaches the rip at last; the job ends and the window goes.
+    SetEngineFaults({});
+    ComPtr<IWMPCdromRip> rip;
+    ASSERT_EQ(Drive(0).As(&rip), S_OK);
+    ASSERT_EQ(rip->stopRip(), S_OK);
+    ASSERT_TRUE(RunUntil([&] { return !m_dlg->IsJobRunning(); }));
+    EXPECT_FALSE(m_dlg->IsStopWaitShown());
 }
 
 } // namespace
