@@ -230,14 +230,15 @@ TEST_F(MainScreens, WaitingForARipThatWillNotStop) {
     SetEngineFaults(deaf);
     Command(IDC_TRANSFER);
     ASSERT_TRUE(RunUntil([&] { return m_dlg->IsStopWaitShown(); }));
-    CWaitDlg* wait = nullptr;
+    // The wait window is a top-level window of its own, found by its text control.
+    QWidget* wait = nullptr;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* shown = dynamic_cast<CWaitDlg*>(window); shown && shown->isVisible()) {
-            wait = shown;
+        const auto* text = window->findChild<QLabel*>(QString::number(CWaitDlg::IDC_TEXT));
+        if (window->isVisible() && text && text->text() == LoadString(IDS_CANCELLING)) {
+            wait = window;
         }
     }
     ASSERT_NE(wait, nullptr);
-    EXPECT_EQ(wait->Text(), LoadString(IDS_CANCELLING));
     QImage image = Picture();
     {
         const QImage over = wait->grab().toImage();
