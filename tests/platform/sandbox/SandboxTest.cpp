@@ -7,6 +7,7 @@
 #include "platform/registry/Registry.h"
 #include "tests/support/TempDir.h"
 
+#include <QFile>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -77,6 +78,32 @@ TEST(Sandbox, LayingOutAgainKeepsWhatTheUserChanged) {
     EXPECT_EQ(sandbox.Registry().GetDword(HKEY_CURRENT_USER, QStringLiteral("Software\\Korvel\\Tessaly"),
                                           QStringLiteral("Model")),
               2u);
+}
+
+// A sandbox laid out before its demo disc existed (the program started before scripts/demo made
+// the disc) gets the disc in D: once it is there; a D: the user emptied by hand stays empty.
+TEST(Sandbox, TheDemoDiscMadeLaterGoesIntoAnEmptyDriveOnly) {
+    CTempDir tmp;
+    const QString dir = tmp.File(QStringLiteral("box"));
+    ASSERT_TRUE(CSandbox::CreateDefault(dir, nullptr));
+    {
+        QSettings ini(dir + QStringLiteral("/sandbox.ini"), QSettings::IniFormat);
+        EXPECT_EQ(ini.value(QStringLiteral("drive_D/disc")).toString(), QString());
+        EXPECT_FALSE(ini.value(QStringLiteral("drive_D/present")).toBool());
+    }
+    QFile cue(dir + QStringLiteral("/discs/demo.cue"));
+    ASSERT_TRUE(cue.open(QIODevice::WriteOnly));
+    cue.close();
+    ASSERT_TRUE(CSandbox::CreateDefault(dir, nullptr));
+    {
+        QSettings ini(dir + QStringLiteral("/sandbox.ini"), QSettings::IniFormat);
+        EXPECT_EQ(ini.value(QStringLiteral("drive_D/disc")).toString(), QStringLiteral("discs/demo.cue"));
+        EXPECT_TRUE(ini.value(QStringLiteral("drive_D/present")).toBool());
+        ini.setValue(QStringLiteral("drive_D/present"), false); // taken out by the user
+    }
+    ASSERT_TRUE(CSandbox::CreateDefault(dir, nullptr));
+    QSettings ini(dir + QStringLiteral("/sandbox.ini"), QSettings::IniFormat);
+    EXPECT_FALSE(ini.value(QStringLiteral("drive_D/present")).toBool());
 }
 
 TEST(Sandbox, AnUnusableFolderIsReportedNotCrashedOn) {
