@@ -486,7 +486,7 @@ TEST_P(MainWindowAfterACutShortRun, EarlierRipsThatCouldNotGoBackAreReportedWith
         EXPECT_EQ(shown[0].text, LoadString(IDS_EARLIER_RIPS_KEPT).arg(folder));
         EXPECT_TRUE(shown[0].text.endsWith(QLatin1Char('\n') + folder));
         EXPECT_EQ(shown[0].caption, LoadString(IDS_CAPTION_WARNING));
-        EXPECT_EQ(shown[0].type, UINT(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(shown[0].type, UINT(MB_OK | MB_ICONWARNING | MB_TOPMOST));
         // Kept: the earlier rip still waits there, and the file that took its place is untouched.
         EXPECT_EQ(Read(kWorkFolder + QStringLiteral("\\01 a.mp3")), QByteArray("earlier rip"));
     }
