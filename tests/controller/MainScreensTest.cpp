@@ -243,7 +243,9 @@ TEST_F(MainScreens, WaitingForARipThatWillNotStop) {
     {
         const QImage over = wait->grab().toImage();
         QPainter p(&image);
-        p.drawImage((image.width() - over.width()) / 2, (image.height() - over.height()) / 2, over);
+        // In logical pixels: at a scale factor above 1 both images carry their device pixel ratio.
+        const QSizeF room = image.deviceIndependentSize() - over.deviceIndependentSize();
+        p.drawImage(QPointF(room.width() / 2, room.height() / 2), over);
     }
     Save(image, QStringLiteral("main-stop-wait.png"));
 
