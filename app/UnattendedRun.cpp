@@ -1,12 +1,12 @@
 #include "app/UnattendedRun.h"
 
 #include "controller/QuendaDlg.h"
+#include "destination/CardNames.h"
 #include "platform/files/FileSearch.h"
 #include "platform/messages/MessageLoop.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "ui/ReportCtrl.h"
-#include "ui/text/TextRules.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -20,7 +20,6 @@ constexpr qint64 kFirstWaitToldMs = 1000;
 constexpr qint64 kWaitRepeatMs = 5000;
 // The window is ready after this many readiness polls in a row found both sides ready.
 constexpr int kReadyPolls = 4;
-const QString kAudioFolder = QStringLiteral("\\音声データ");
 
 QString Seconds(qint64 ms) {
     return ms < 0 ? QStringLiteral("-") : QString::number(double(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
@@ -236,7 +235,8 @@ void CUnattendedRun::Report() {
     const QString album = m_dialog->Destination().AlbumName();
     int onCard = 0;
     if (!album.isEmpty() && !m_cardRoot.isEmpty()) {
-        const QString folder = m_cardRoot + kAudioFolder + QLatin1Char('\\') + CleanName(album);
+        // The folder the copy wrote into, by the copy's own rule.
+        const QString folder = CardAlbumFolder(m_cardRoot, album);
         Print(QStringLiteral("card: %1").arg(folder));
         for (const QString& line : CardListing(folder)) {
             const QStringList parts = line.split(QLatin1Char('\t'));
