@@ -4,6 +4,7 @@
 #include "platform/files/KnownFolders.h"
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"
+#include "player/Logging.h"
 #include "player/PreferenceBackupFiles.h"
 
 #include <QDateTime>
@@ -619,9 +620,10 @@ void CWmpRegAcc::RestorePreferences() {
         // changes from now on.
         const QString digest = CPreferenceBackupFiles::Digest(m_backupPath);
         if (!digest.isEmpty() && !CPreferenceBackupFiles::MarkApplied(m_backupSlot, digest)) {
-            qWarning().noquote() << QStringLiteral("player preferences: %1 was given back but can neither be "
-                                                   "deleted nor marked as given back")
-                                        .arg(m_backupPath);
+            qCWarning(lcPlayer).noquote()
+                << QStringLiteral("player preferences: %1 was given back but can neither be "
+                                  "deleted nor marked as given back")
+                       .arg(m_backupPath);
         }
     }
     // Given back once: a second restore in the same run must not replay an old state.
@@ -639,7 +641,7 @@ QStringList CWmpRegAcc::RestoreLeftoverBackups() {
     }
     QStringList stayed;
     auto keep = [&stayed](const QString& path, const char* why) {
-        qWarning().noquote()
+        qCWarning(lcPlayer).noquote()
             << QStringLiteral("player preferences: %1 %2; left in place").arg(path, QLatin1String(why));
         stayed << path;
     };

@@ -1,4 +1,5 @@
 #include "resources/StringTable.h"
+#include "resources/Logging.h"
 
 #include <QFile>
 #include <QtGlobal>
@@ -100,12 +101,12 @@ const CStringTable& CStringTable::Instance() {
         if (!file.open(QIODevice::ReadOnly)) {
             CStringTable empty;
             empty.m_errors.append(QStringLiteral("cannot open %1").arg(file.fileName()));
-            qWarning("string table: cannot open %s", kResourcePath);
+            qCWarning(lcResources, "string table: cannot open %s", kResourcePath);
             return empty;
         }
         CStringTable parsed = Parse(QString::fromUtf8(file.readAll()));
         for (const QString& e : parsed.Errors()) {
-            qWarning("string table: %s", qUtf8Printable(e));
+            qCWarning(lcResources, "string table: %s", qUtf8Printable(e));
         }
         return parsed;
     }();

@@ -1,5 +1,6 @@
 #include "mediaengine/cd/CdDrives.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/drives/CdRootTable.h"
@@ -105,10 +106,11 @@ void CCdDrives::LoadDisc(DriveSlot& slot, const QString& discPath) {
         DiscInfo info;
         QString error;
         if (!m_readDisc) {
-            qWarning() << "media engine: no disc reader";
+            qCWarning(lcMediaEngine) << "media engine: no disc reader";
         } else if (!m_readDisc(source, &info, &error)) {
-            qWarning().noquote() << "media engine: the disc in" << QString(slot.letter) + QLatin1Char(':')
-                                 << "cannot be read:" << error;
+            qCWarning(lcMediaEngine).noquote()
+                << "media engine: the disc in" << QString(slot.letter) + QLatin1Char(':')
+                << "cannot be read:" << error;
         } else {
             auto disc = CCdDisc::FromInfo(slot.letter, source, info);
             // A disc without audio tracks is no disc to this player.
@@ -297,8 +299,9 @@ void CCdDrives::DriveReported(const DriveReport& report) {
                 disc = read;
             }
         } else if (report.present) {
-            qWarning().noquote() << "media engine: the disc in" << QString(slot.letter) + QLatin1Char(':')
-                                 << "cannot be read:" << report.error;
+            qCWarning(lcMediaEngine).noquote()
+                << "media engine: the disc in" << QString(slot.letter) + QLatin1Char(':')
+                << "cannot be read:" << report.error;
         }
         SetDisc(slot, disc);
     }

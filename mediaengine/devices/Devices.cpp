@@ -1,5 +1,6 @@
 #include "mediaengine/devices/Devices.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/core/RunLater.h"
 #include "mediaengine/devices/SyncDevice.h"
@@ -212,11 +213,11 @@ void CDevices::WriteDeviceInfo(const DeviceRecord& device) {
                               cdata(device.friendlyName) + QStringLiteral("</FriendlyName></WMPInfo>");
     QSaveFile file(host);
     if (!file.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << "media engine: cannot write" << host;
+        qCWarning(lcMediaEngine).noquote() << "media engine: cannot write" << host;
         return;
     }
     file.write(firstLine.toUtf8() + "\r\n");
     if (!file.commit()) {
-        qWarning().noquote() << "media engine: cannot write" << host;
+        qCWarning(lcMediaEngine).noquote() << "media engine: cannot write" << host;
     }
 }

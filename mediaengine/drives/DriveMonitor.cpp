@@ -1,4 +1,5 @@
 #include "mediaengine/drives/DriveMonitor.h"
+#include "mediaengine/Logging.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -61,7 +62,8 @@ void CDriveMonitor::Run() {
         for (const QString& device : std::as_const(ejects)) {
             QString error;
             if (!m_probe.eject || !m_probe.eject(device, &error)) {
-                qWarning().noquote() << "media engine: cannot open the tray of" << device << error;
+                qCWarning(lcMediaEngine).noquote()
+                    << "media engine: cannot open the tray of" << device << error;
             }
         }
         // Forget the drives no longer watched, so one that comes back is reported afresh.

@@ -1,5 +1,6 @@
 #include "mediaengine/library/EngineLibrary.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/core/RunLater.h"
 #include "mediaengine/library/Library.h"
 #include "platform/files/Volumes.h"
@@ -35,7 +36,7 @@ bool IsOpenHere(const QString& hostPath) {
 bool CEngineLibrary::Open(const QString& file) {
     auto library = std::make_shared<CLibrary>();
     if (!library->Open(file, &m_error)) {
-        qWarning().noquote() << "media engine:" << m_error;
+        qCWarning(lcMediaEngine).noquote() << "media engine:" << m_error;
         return false;
     }
     m_library = library;
@@ -83,7 +84,7 @@ void CEngineLibrary::RunDeletions() {
             continue;
         }
         if (!QFile::remove(path)) {
-            qWarning().noquote() << "media engine: cannot delete" << path;
+            qCWarning(lcMediaEngine).noquote() << "media engine: cannot delete" << path;
         }
     }
     m_pendingDeletes = waiting;

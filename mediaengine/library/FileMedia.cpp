@@ -1,5 +1,6 @@
 #include "mediaengine/library/FileMedia.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/core/EngineFaults.h"
 #include "mediaengine/core/MediaText.h"
@@ -108,7 +109,7 @@ HRESULT CFileMedia::Write(const QString& name, const QString& value) {
     }
     QString error;
     if (!CFileTags::Write(m_hostPath, name, value, &error)) {
-        qWarning().noquote() << "media engine:" << error;
+        qCWarning(lcMediaEngine).noquote() << "media engine:" << error;
         return E_FAIL;
     }
     m_attributes.insert(name.toLower(), value);

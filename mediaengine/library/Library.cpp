@@ -1,4 +1,5 @@
 #include "mediaengine/library/Library.h"
+#include "mediaengine/Logging.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -241,7 +242,7 @@ bool CLibrary::Exec(const char* sql) {
 HRESULT CLibrary::Fail(const char* what) {
     m_lastError = QStringLiteral("%1: %2").arg(
         QString::fromLatin1(what), m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("closed"));
-    qWarning().noquote() << "media library:" << m_lastError;
+    qCWarning(lcMediaEngine).noquote() << "media library:" << m_lastError;
     return E_FAIL;
 }
 

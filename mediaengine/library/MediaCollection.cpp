@@ -1,5 +1,6 @@
 #include "mediaengine/library/MediaCollection.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/core/ComHelpers.h"
 #include "mediaengine/library/EngineLibrary.h"
 #include "mediaengine/library/FileTags.h"
@@ -57,7 +58,7 @@ HRESULT CMediaCollection::add(BSTR url, IWMPMedia** item) {
             }
         }
     } else if (QString reason; !CFileTags::Read(host, &attributes, &reason)) {
-        qWarning().noquote() << "media engine: add:" << reason;
+        qCWarning(lcMediaEngine).noquote() << "media engine: add:" << reason;
         return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     }
     qint64 id = 0;

@@ -1,4 +1,5 @@
 #include "mediaengine/lookup/DiscNameCache.h"
+#include "mediaengine/Logging.h"
 
 #include <QDebug>
 #include <memory>
@@ -81,8 +82,8 @@ std::optional<CDiscNameCache::Entry> CDiscNameCache::Find(const QString& discId,
     const std::optional<DiscNames> names =
         DiscNames::FromJson(QByteArray(text, sqlite3_column_bytes(statement.get(), 1)));
     if (!names) {
-        qWarning().noquote() << "disc lookup: the cached names of" << discId
-                             << "cannot be read; asking again";
+        qCWarning(lcMediaEngine).noquote()
+            << "disc lookup: the cached names of" << discId << "cannot be read; asking again";
         return std::nullopt;
     }
     entry.names = *names;
@@ -104,8 +105,8 @@ bool CDiscNameCache::Store(const QString& discId, const std::optional<DiscNames>
     Bind(statement.get(), 3, names ? names->ToJson() : QByteArray());
     sqlite3_bind_int64(statement.get(), 4, now.toSecsSinceEpoch());
     if (sqlite3_step(statement.get()) != SQLITE_DONE) {
-        qWarning().noquote() << "disc lookup: cannot keep the answer for" << discId << ":"
-                             << sqlite3_errmsg(m_db);
+        qCWarning(lcMediaEngine).noquote()
+            << "disc lookup: cannot keep the answer for" << discId << ":" << sqlite3_errmsg(m_db);
         return false;
     }
     return true;

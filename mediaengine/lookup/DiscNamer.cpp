@@ -1,5 +1,6 @@
 #include "mediaengine/lookup/DiscNamer.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/cd/CdDisc.h"
 #include "mediaengine/lookup/DiscIds.h"
 #include "mediaengine/lookup/LookupResult.h"
@@ -24,7 +25,7 @@ bool NamesItself(const CCdDisc& disc) {
 }
 
 void Log(const QString& discId, const QString& text) {
-    qInfo().noquote() << "disc lookup:" << discId + QLatin1Char(':') << text;
+    qCInfo(lcMediaEngine).noquote() << "disc lookup:" << discId + QLatin1Char(':') << text;
 }
 
 } // namespace
@@ -40,7 +41,7 @@ CDiscNamer::~CDiscNamer() {
 void CDiscNamer::OpenCache(const QString& libraryFile) {
     QString error;
     if (!m_cache.Open(libraryFile, &error)) {
-        qWarning().noquote() << "disc lookup: no cache of answers:" << error;
+        qCWarning(lcMediaEngine).noquote() << "disc lookup: no cache of answers:" << error;
     }
 }
 

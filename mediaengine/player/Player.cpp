@@ -1,5 +1,6 @@
 #include "mediaengine/player/Player.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/cd/CdDrives.h"
 #include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/cd/CdromCollection.h"
@@ -140,7 +141,7 @@ HRESULT CPlayer::newMedia(BSTR url, IWMPMedia** item) {
     QMap<QString, QString> attributes;
     QString reason;
     if (!CFileTags::Read(host, &attributes, &reason)) {
-        qWarning().noquote() << "media engine: newMedia:" << reason;
+        qCWarning(lcMediaEngine).noquote() << "media engine: newMedia:" << reason;
         return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     }
     return ReturnObject<IWMPMedia>(

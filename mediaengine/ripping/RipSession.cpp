@@ -1,5 +1,6 @@
 #include "mediaengine/ripping/RipSession.h"
 
+#include "mediaengine/Logging.h"
 #include "mediaengine/cd/CdPlaylist.h"
 #include "mediaengine/core/EngineEventQueue.h"
 #include "mediaengine/core/EngineText.h"
@@ -159,7 +160,7 @@ void CRipSession::Done(int track, const QString& hostFile, qint64 bytes) {
     if (bytes > 0) {
         QString error;
         if (!CFileTags::Read(hostFile, &attributes, &error)) {
-            qWarning().noquote() << "media engine: a ripped file reads back badly:" << error;
+            qCWarning(lcMediaEngine).noquote() << "media engine: a ripped file reads back badly:" << error;
         }
     }
     const DiscTrack* discTrack = nullptr;
@@ -189,7 +190,8 @@ void CRipSession::Done(int track, const QString& hostFile, qint64 bytes) {
     if (!info.exists() || !library || FAILED(library->Put(url, attributes, nullptr))) {
         // A file the library cannot hold would be lost to the program: take it away again.
         QFile::remove(hostFile);
-        qWarning().noquote() << "media engine: track" << track << "could not be put into the library";
+        qCWarning(lcMediaEngine).noquote()
+            << "media engine: track" << track << "could not be put into the library";
         Report(position, engine_text::kRipFailed);
         return;
     }
@@ -203,7 +205,7 @@ void CRipSession::Failed(int track, const QString& reason) {
     if (position < 0) {
         return;
     }
-    qWarning().noquote() << "media engine: track" << track << "was not ripped:" << reason;
+    qCWarning(lcMediaEngine).noquote() << "media engine: track" << track << "was not ripped:" << reason;
     Report(position, engine_text::kRipFailed);
 }
 

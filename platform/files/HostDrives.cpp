@@ -1,5 +1,6 @@
 #include "platform/files/HostDrives.h"
 
+#include "platform/Logging.h"
 #include "platform/files/DrivePaths.h"
 #include "platform/files/MountInfo.h"
 #include "platform/files/MountNames.h"
@@ -177,13 +178,13 @@ CHostDrives::CHostDrives(HostSources sources)
     if (!m_sources.config.isEmpty())
         m_config = CDriveConfig::Read(m_sources.config, m_home, &m_warnings);
     for (const QString& warning : std::as_const(m_warnings))
-        qWarning().noquote() << warning;
+        qCWarning(lcPlatform).noquote() << warning;
     if (m_sources.makeDocuments) {
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const QString home = QFileInfo(m_home).canonicalFilePath();
         if (!documents.isEmpty() && !home.isEmpty() && documents != home &&
             CDrivePaths::IsInside(QDir::cleanPath(documents), home) && !QDir().mkpath(documents))
-            qWarning().noquote() << "the documents folder" << documents << "cannot be made";
+            qCWarning(lcPlatform).noquote() << "the documents folder" << documents << "cannot be made";
     }
 }
 
@@ -285,11 +286,11 @@ CHostDrives::Scan CHostDrives::Look() const {
         }
         if (!device.unreadable.isEmpty() && !m_unreadableTold.contains(drive.device)) {
             m_unreadableTold.append(drive.device);
-            qWarning().noquote() << QStringLiteral(
-                                        "the CD drive %1 cannot be opened (%2): it is listed as not "
-                                        "ready; a user may read a drive only as a member of the "
-                                        "group that owns it (often \"cdrom\")")
-                                        .arg(drive.device, device.unreadable);
+            qCWarning(lcPlatform).noquote()
+                << QStringLiteral("the CD drive %1 cannot be opened (%2): it is listed as not "
+                                  "ready; a user may read a drive only as a member of the "
+                                  "group that owns it (often \"cdrom\")")
+                       .arg(drive.device, device.unreadable);
         }
         scan.cdDrives.append(drive);
     }
@@ -395,8 +396,8 @@ VolumeDriveArray CHostDrives::Place(const Scan& scan, const VolumeDriveArray& cu
         if (index >= 0)
             put(i, index);
         else
-            qWarning().noquote() << "no free drive letter for"
-                                 << (wanted[i].root.isEmpty() ? wanted[i].disc : wanted[i].root);
+            qCWarning(lcPlatform).noquote()
+                << "no free drive letter for" << (wanted[i].root.isEmpty() ? wanted[i].disc : wanted[i].root);
     }
     return next;
 }

@@ -1,4 +1,5 @@
 #include "platform/registry/HiveFile.h"
+#include "platform/Logging.h"
 
 #include <QDebug>
 #include <QDir>
@@ -303,7 +304,7 @@ CRegKey CHiveFile::Load() {
     }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning().noquote()
+        qCWarning(lcPlatform).noquote()
             << QStringLiteral("%1: cannot read registry hive: %2").arg(m_path, file.errorString());
         m_unreadable = true;
         return CRegKey(m_rootName);
@@ -320,10 +321,11 @@ CRegKey CHiveFile::Parse(const QByteArray& bytes, const QString& rootName, const
     int dropped = 0;
     auto warn = [&](int line, const QString& why) {
         ++dropped;
-        qWarning().noquote() << QStringLiteral("%1:%2: %3; line skipped").arg(source).arg(line).arg(why);
+        qCWarning(lcPlatform).noquote()
+            << QStringLiteral("%1:%2: %3; line skipped").arg(source).arg(line).arg(why);
     };
     auto note = [&](int line, const QString& what) {
-        qWarning().noquote() << QStringLiteral("%1:%2: %3").arg(source).arg(line).arg(what);
+        qCWarning(lcPlatform).noquote() << QStringLiteral("%1:%2: %3").arg(source).arg(line).arg(what);
     };
 
     const std::vector<SLine> lines = SplitLines(bytes);
@@ -451,7 +453,7 @@ std::unique_ptr<CHiveLock> CHiveFile::Lock(int timeoutMs, LONG* error) const {
         return lock;
     }
     *error = result == CHiveLock::EResult::Busy ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
-    qWarning().noquote() << QStringLiteral("%1: cannot take the registry writer lock").arg(m_path);
+    qCWarning(lcPlatform).noquote() << QStringLiteral("%1: cannot take the registry writer lock").arg(m_path);
     return nullptr;
 }
 

@@ -1,0 +1,3 @@
+#include "mediaengine/Logging.h"
+
+Q_LOGGING_CATEGORY(lcMediaEngine, "ollivane.mediaengine")

@@ -1,0 +1,3 @@
+#include "player/Logging.h"
+
+Q_LOGGING_CATEGORY(lcPlayer, "ollivane.player")

@@ -1,0 +1,3 @@
+#include "resources/Logging.h"
+
+Q_LOGGING_CATEGORY(lcResources, "ollivane.resources")
