@@ -10,10 +10,7 @@
 //                            happened and end; exit status 0 only when the card holds the tracks
 //   --timeout SECONDS        how long the unattended run waits for a job to end (600)
 
-#include "app/DemoDisc.h"
 #include "app/QuendaApp.h"
-#include "app/TestFaults.h"
-#include "app/UnattendedRun.h"
 #include "controller/QuendaDlg.h"
 #include "mediaengine/MediaEngine.h"
 #include "mediaengine/about/EngineLibraries.h"
@@ -30,6 +27,9 @@
 #include "platform/windows/WindowTable.h"
 #include "platform/windows/X11WindowList.h"
 #include "resources/ProgramVersion.h"
+#include "tools/unattended/DemoDisc.h"
+#include "tools/unattended/TestFaults.h"
+#include "tools/unattended/UnattendedRun.h"
 #include "ui/window/Fonts.h"
 #include "ui/window/QtModalService.h"
 

@@ -28,6 +28,7 @@ check "the CD source includes the destination, the player hosting or the window"
 check "the destination includes the window" "destination" "(controller|app)/"
 check "the controls include a subsystem" "ui" "(player|source|destination|controller|app)/"
 check "the window includes the application layer above it" "controller" "app/"
+check "the program's layers include the tools (the unattended run, ollivane-rip)" "platform resources mediaengine ui source destination player controller app" "tools/"
 check "widgets outside the window folders" "platform resources mediaengine app player destination" "Qt(Widgets|Gui)|QWidget|QDialog|QPainter|QApplication"
 [ $status -eq 0 ] && echo "layering: dependencies point one way"
 exit $status

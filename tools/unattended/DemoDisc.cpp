@@ -1,4 +1,4 @@
-#include "app/DemoDisc.h"
+#include "tools/unattended/DemoDisc.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/UnattendedRun.h"
+#include "tools/unattended/UnattendedRun.h"
 
 #include "controller/QuendaDlg.h"
 #include "destination/CardNames.h"

@@ -1,4 +1,4 @@
-#include "app/TurnMeter.h"
+#include "tools/unattended/TurnMeter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

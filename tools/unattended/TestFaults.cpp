@@ -1,4 +1,4 @@
-#include "app/TestFaults.h"
+#include "tools/unattended/TestFaults.h"
 
 #include <QStringList>
 #include <cstdio>

@@ -10,8 +10,8 @@
 // The modal service it installs wraps the program's own: modal windows (the timed notices) still
 // run for real.
 
-#include "app/TurnMeter.h"
 #include "platform/messages/ModalService.h"
+#include "tools/unattended/TurnMeter.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -1,6 +1,6 @@
 // The window thread's turns, as the unattended run reports them: work in a handler is a turn, time
 // spent waiting for events is none, even when a handler waits in a loop of its own.
-#include "app/TurnMeter.h"
+#include "tools/unattended/TurnMeter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
