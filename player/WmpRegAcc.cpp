@@ -4,6 +4,7 @@
 #include "platform/files/KnownFolders.h"
 #include "platform/files/Volumes.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/Cp932.h"
 #include "player/Logging.h"
 #include "player/PreferenceBackupFiles.h"
 
@@ -14,9 +15,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <iconv.h>
 #include <optional>
 #include <vector>
 
@@ -37,78 +36,6 @@ constexpr DWORD kVersionBufferBytes = 32;
 // A backup line holds one value (at most kMaxStringBytes, written as hexadecimal pairs); a longer
 // line is junk and only its beginning is looked at.
 constexpr qint64 kMaxLineBytes = 4 * kMaxStringBytes;
-
-// The files are in the system's ANSI code page of a Japanese Windows: code page 932.
-class CIconv {
-public:
-    CIconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~CIconv() {
-        if (m_cd != reinterpret_cast<iconv_t>(-1)) {
-            iconv_close(m_cd);
-        }
-    }
-    CIconv(const CIconv&) = delete;
-    CIconv& operator=(const CIconv&) = delete;
-    bool Valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Get() const { return m_cd; }
-
-private:
-    iconv_t m_cd;
-};
-
-// The text in code page 932; nullopt when a character has no form there.
-std::optional<QByteArray> ToCodePage932(const QString& text) {
-    QByteArray in = text.toUtf8();
-    if (in.isEmpty()) {
-        return QByteArray();
-    }
-    CIconv cd("CP932", "UTF-8");
-    if (!cd.Valid()) {
-        return std::nullopt;
-    }
-    QByteArray out(in.size() * 2 + 8, '\0');
-    char* inPtr = in.data();
-    size_t inLeft = static_cast<size_t>(in.size());
-    char* outPtr = out.data();
-    size_t outLeft = static_cast<size_t>(out.size());
-    if (iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) {
-        return std::nullopt;
-    }
-    out.truncate(out.size() - static_cast<qsizetype>(outLeft));
-    return out;
-}
-
-// Bytes in code page 932 as text; a byte sequence that is not valid there reads as U+FFFD.
-QString FromCodePage932(const QByteArray& bytes) {
-    CIconv cd("UTF-8", "CP932");
-    if (!cd.Valid()) {
-        return QString::fromLatin1(bytes);
-    }
-    QByteArray in = bytes;
-    char* inPtr = in.data();
-    size_t inLeft = static_cast<size_t>(in.size());
-    QByteArray utf8;
-    std::array<char, 4096> chunk{};
-    while (inLeft > 0) {
-        char* outPtr = chunk.data();
-        size_t outLeft = chunk.size();
-        const size_t rc = iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
-        const int error = errno;
-        utf8.append(chunk.data(), static_cast<qsizetype>(chunk.size() - outLeft));
-        if (rc != static_cast<size_t>(-1)) {
-            break;
-        }
-        if (error == E2BIG) {
-            continue;
-        }
-        // EILSEQ or EINVAL: an invalid or cut-off sequence; mark it and go on after its first byte.
-        utf8.append("\xEF\xBF\xBD");
-        ++inPtr;
-        --inLeft;
-        iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);
-    }
-    return QString::fromUtf8(utf8);
-}
 
 // What _wtoi makes of a text: leading blanks, an optional sign, then decimal digits.
 int32_t LeadingNumber(const QString& text) {
@@ -190,8 +117,8 @@ bool FitsCodePage932Line(const QString& text) {
     if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
         return false;
     }
-    const auto bytes = ToCodePage932(text);
-    return bytes && FromCodePage932(*bytes) == text;
+    const auto bytes = CCp932::Encode(text);
+    return bytes && CCp932::DecodeLenient(*bytes) == text;
 }
 
 QString StringLine(const QString& name, const QString& text) {
@@ -245,7 +172,7 @@ std::optional<QStringList> ReadBackupFile(const QString& winPath) {
         while (line.endsWith('\n') || line.endsWith('\r')) {
             line.chop(1);
         }
-        lines << FromCodePage932(line);
+        lines << CCp932::DecodeLenient(line);
     }
     return lines;
 }
@@ -481,7 +408,7 @@ void CWmpRegAcc::BackupPreferences() {
     QByteArray content;
     for (const QString& line : m_backupLines) {
         // Every line is either ASCII or passed the code-page check when it was made.
-        content += ToCodePage932(line).value_or(line.toLatin1()) + "\r\n";
+        content += CCp932::Encode(line).value_or(line.toLatin1()) + "\r\n";
     }
 
     for (int n = 0; n < CPreferenceBackupFiles::kSlots; ++n) {

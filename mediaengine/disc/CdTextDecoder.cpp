@@ -1,7 +1,6 @@
 #include "mediaengine/disc/CdTextDecoder.h"
 
-#include <cerrno>
-#include <iconv.h>
+#include "platform/text/Cp932.h"
 
 QString CCdTextDecoder::FromLibcdio(const char* text) {
     if (text == nullptr) {
@@ -83,26 +82,10 @@ bool CCdTextDecoder::IsStrictUtf8(const QByteArray& bytes) {
 }
 
 bool CCdTextDecoder::DecodeCp932(const QByteArray& bytes, QString* text) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    QString decoded;
+    if (!CCp932::Decode(bytes, &decoded)) {
         return false;
     }
-    QByteArray in = bytes;
-    QByteArray out(bytes.size() * 3 + 4, '\0');
-    char* inPtr = in.data();
-    size_t inLeft = static_cast<size_t>(in.size());
-    char* outPtr = out.data();
-    size_t outLeft = static_cast<size_t>(out.size());
-    // Invalid or truncated sequences stop the conversion: such text is not CP932.
-    const size_t converted = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    const bool ok = converted != static_cast<size_t>(-1) && inLeft == 0 &&
-                    iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1);
-    iconv_close(cd);
-    if (!ok) {
-        return false;
-    }
-    out.truncate(out.size() - static_cast<qsizetype>(outLeft));
-    const QString decoded = QString::fromUtf8(out);
     for (const QChar c : decoded) {
         // CP932's user-defined area holds no text a disc carries, but Latin-1 letters such as "ö"
         // fall into it.
