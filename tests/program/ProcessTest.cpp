@@ -225,9 +225,9 @@ TEST_P(UnattendedWait, SaysWhatItWaitsForAndGivesUpWithItsReason) {
     m_sandbox->Volumes().SetPresent(QLatin1Char('E'), GetParam().card);
     ASSERT_TRUE(m_sandbox->Volumes().SaveSandbox());
     const QString reason = QString::fromUtf8(GetParam().reason);
-    Launch({QStringLiteral("--unattended"), QStringLiteral("--timeout"), QStringLiteral("8")});
+    Launch({QStringLiteral("--unattended"), QStringLiteral("--timeout"), QStringLiteral("12")});
     ASSERT_TRUE(WaitFor([&] { return m_output.contains(reason); }, 10000)) << m_output.toStdString();
-    ASSERT_TRUE(Finished(30000)) << m_output.toStdString();
+    ASSERT_TRUE(Finished(40000)) << m_output.toStdString();
     EXPECT_GE(m_output.count(QStringLiteral("unattended: waiting after")), 2) << m_output.toStdString();
     EXPECT_TRUE(m_output.contains(QStringLiteral("giving up: ") + reason)) << m_output.toStdString();
     EXPECT_EQ(m_process.exitStatus(), QProcess::NormalExit);
