@@ -62,6 +62,8 @@ bool CDemoDisc::Ensure(const QString& sandboxDir, FILE* out) {
     const bool made = process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
                       process.exitCode() == 0;
     const QString bin = QStringLiteral("demo.bin");
+    // A BIN without its CUE (a run cut between the two moves) is ours and in nobody's use: replaced.
+    QFile::remove(discs.filePath(bin));
     const bool moved = made && QFile::rename(QDir(making).filePath(bin), discs.filePath(bin)) &&
                        QFile::rename(QDir(making).filePath(QStringLiteral("demo.cue")), disc);
     QDir(making).removeRecursively();
